@@ -1,0 +1,20 @@
+# The Windows corvane.exe: GUI subsystem, static, importing system DLLs only.
+add_library(corvane_platform_win32 STATIC src/platform/win32.cpp)
+target_link_libraries(corvane_platform_win32 PUBLIC corvane_core)
+
+# Small and self-contained: no exceptions or RTTI (the lean text type needs neither), unused
+# sections dropped, the C++ and GCC runtimes linked in.
+set(CORVANE_WIN_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -ffunction-sections -fdata-sections)
+target_compile_options(corvane_core PRIVATE ${CORVANE_WIN_FLAGS})
+target_compile_options(corvane_platform_win32 PRIVATE ${CORVANE_WIN_FLAGS})
+
+add_executable(corvane WIN32 src/main.cpp)
+target_compile_options(corvane PRIVATE ${CORVANE_WIN_FLAGS})
+target_link_libraries(corvane PRIVATE corvane_core corvane_platform_win32 shell32 user32)
+target_link_options(corvane PRIVATE -static -s -Wl,--gc-sections -mwindows)
+
+if(CORVANE_TESTS)
+  enable_testing()
+  add_subdirectory(tests/e2e/windows)
+endif()

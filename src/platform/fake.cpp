@@ -1,0 +1,160 @@
+#include "platform/fake.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace fake {
+namespace {
+
+State state;
+
+std::string Quoted(const char* text) {
+  if (!text) return "null";
+  return "\"" + std::string(text) + "\"";
+}
+
+std::string Pointer(const void* p) {
+  if (!p) return "null";
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%#llx",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)));
+  return buffer;
+}
+
+std::string Number(unsigned long long n) { return std::to_string(n); }
+
+void Record(const std::string& call) { state.calls.push_back(call); }
+
+}  // namespace
+
+State& Reset() {
+  state = State();
+  return state;
+}
+State& Get() { return state; }
+const std::vector<std::string>& Calls() { return state.calls; }
+
+void ScriptFile(const std::string& content, size_t chunk) {
+  for (size_t at = 0; at < content.size(); at += chunk)
+    state.reads.push_back({content.substr(at, chunk), 0});
+}
+
+}  // namespace fake
+
+namespace platform {
+
+using fake::state;
+
+const char* RawCommandLine() {
+  return state.split ? nullptr : state.raw_command_line.c_str();
+}
+
+int SplitArgumentCount() { return state.argv.empty() ? 0 : int(state.argv.size()) - 1; }
+
+const char* SplitArgument(int index) {
+  return index >= 0 && size_t(index) < state.argv.size() ? state.argv[index].c_str() : "";
+}
+
+uint32_t ModuleFileName(char* buffer, uint32_t room) {
+  size_t n = std::min<size_t>(state.module_file_name.size(), room);
+  std::memcpy(buffer, state.module_file_name.data(), n);
+  if (n < room) buffer[n] = 0;
+  return uint32_t(n);
+}
+
+void ShowMessage(const char* text, const char* caption, uint32_t style) {
+  fake::Record("MessageBox(" + fake::Quoted(text) + ", " + fake::Quoted(caption) + ", " +
+               fake::Number(style) + ")");
+}
+
+bool ShellExecuteRequest(ShellExecuteRecord* r) {
+  fake::Record("ShellExecute(cbSize=" + fake::Number(r->cbSize) +
+               " fMask=" + fake::Number(r->fMask) + " hwnd=" + fake::Pointer(r->hwnd) +
+               " lpVerb=" + fake::Quoted(r->lpVerb) + " lpFile=" + fake::Quoted(r->lpFile) +
+               " lpParameters=" + fake::Quoted(r->lpParameters) +
+               " lpDirectory=" + fake::Quoted(r->lpDirectory) +
+               " nShow=" + fake::Number(r->nShow) + " hInstApp=" + fake::Pointer(r->hInstApp) +
+               " lpIDList=" + fake::Pointer(r->lpIDList) + " lpClass=" + fake::Quoted(r->lpClass) +
+               " hkeyClass=" + fake::Pointer(r->hkeyClass) +
+               " dwHotKey=" + fake::Number(r->dwHotKey) + " hIcon=" + fake::Pointer(r->hIcon) +
+               " hProcess=" + fake::Pointer(r->hProcess) + ")");
+  fake::ShellResult result{true, reinterpret_cast<void*>(state.next_process), 0};
+  if (state.shell.empty()) {
+    state.next_process += 4;
+  } else {
+    result = state.shell.front();
+    state.shell.pop_front();
+  }
+  if (!result.ok) {
+    state.last_error = result.error;
+    return false;
+  }
+  r->hProcess = result.process;
+  return true;
+}
+
+void WaitUntilInputIdle(void* process, uint32_t milliseconds) {
+  fake::Record("WaitForInputIdle(" + fake::Pointer(process) + ", " + fake::Number(milliseconds) +
+               ")");
+}
+
+void CloseProcessHandle(void* process) {
+  fake::Record("CloseHandle(" + fake::Pointer(process) + ")");
+}
+
+uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result) {
+  bool cleared = true;
+  for (int i = 0; i < 261; ++i) cleared = cleared && result[i] == 0;
+  fake::Record("FindExecutable(" + fake::Quoted(file) + ", " + fake::Quoted(directory) +
+               (cleared ? ", cleared[261])" : ", dirty)"));
+  fake::FindResult found{31, ""};
+  if (!state.find.empty()) {
+    found = state.find.front();
+    state.find.pop_front();
+  }
+  std::memcpy(result, found.program.data(), std::min<size_t>(found.program.size(), 261));
+  return found.code;
+}
+
+bool OpenForReading(const char* path, void** file) {
+  fake::Record("CreateFile(" + fake::Quoted(path) + ")");
+  *file = reinterpret_cast<void*>(uintptr_t(0xF11E));
+  if (state.open_ok) return true;
+  state.last_error = state.open_error;
+  *file = reinterpret_cast<void*>(~uintptr_t(0));
+  return false;
+}
+
+bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count) {
+  fake::Record("ReadFile(" + fake::Pointer(file) + ", " + fake::Number(room) + ")");
+  *count = 0;
+  if (state.reads.empty()) return true;
+  fake::ReadResult read = state.reads.front();
+  state.reads.pop_front();
+  if (read.error) {
+    state.last_error = read.error;
+    return false;
+  }
+  *count = uint32_t(std::min<size_t>(read.bytes.size(), room));
+  std::memcpy(buffer, read.bytes.data(), *count);
+  return true;
+}
+
+bool CloseFile(void* file) {
+  fake::Record("CloseHandle(" + fake::Pointer(file) + ")");
+  if (state.close_ok) return true;
+  state.last_error = state.close_error;
+  return false;
+}
+
+uint32_t LastErrorCode() { return state.last_error; }
+
+void EndProcess(uint32_t code) {
+  fake::Record("ExitProcess(" + fake::Number(code) + ")");
+  throw fake::ProcessEnded{code};
+}
+
+}  // namespace platform

@@ -1,0 +1,65 @@
+// The recording fake platform for the unit tests: every call is written to Calls() with all
+// its arguments, and results come from scripts the test sets up beforehand.
+#ifndef CORVANE_PLATFORM_FAKE_H_
+#define CORVANE_PLATFORM_FAKE_H_
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+// Thrown by EndProcess, so a test sees how the process would have ended.
+struct ProcessEnded {
+  uint32_t code;
+};
+
+struct ShellResult {
+  bool ok;
+  void* process;  // what the shell puts in hProcess
+  uint32_t error;
+};
+
+struct FindResult {
+  uintptr_t code;
+  std::string program;  // written into the result buffer
+};
+
+struct ReadResult {
+  std::string bytes;  // what arrives; on a failure, nothing arrives
+  uint32_t error;     // 0: the read succeeds
+};
+
+struct State {
+  std::vector<std::string> calls;
+
+  // Command line: raw (Windows) unless split is set (Linux argv, index 0 the program).
+  std::string raw_command_line = "corvane.exe";
+  bool split = false;
+  std::vector<std::string> argv;
+  std::string module_file_name = "C:\\tools\\corvane.exe";
+
+  std::deque<ShellResult> shell;  // when empty: success with a fresh process handle
+  std::deque<FindResult> find;    // when empty: code 31, no association
+  bool open_ok = true;
+  uint32_t open_error = 2;
+  std::deque<ReadResult> reads;  // when empty: success with no bytes, the end of the file
+  bool close_ok = true;
+  uint32_t close_error = 6;
+
+  uint32_t last_error = 0;
+  uintptr_t next_process = 0x100;
+};
+
+// Fresh state: no calls, default scripts.
+State& Reset();
+State& Get();
+const std::vector<std::string>& Calls();
+
+// Reads that deliver content in pieces of at most chunk bytes, then the end of the file.
+void ScriptFile(const std::string& content, size_t chunk);
+
+}  // namespace fake
+
+#endif  // CORVANE_PLATFORM_FAKE_H_

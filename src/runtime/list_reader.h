@@ -1,0 +1,27 @@
+// Reads the list file forward, entry by entry. A failure of the file never stops the reader:
+// it is recorded in PendingIoError, and the caller's ExitOnIoError acts on it.
+#ifndef CORVANE_RUNTIME_LIST_READER_H_
+#define CORVANE_RUNTIME_LIST_READER_H_
+
+#include <cstdint>
+
+#include "text/text.h"
+
+// The code of the most recent failed list-file operation; 0 when none has failed.
+extern uint32_t PendingIoError;
+
+// Bytes asked for by each read.
+const uint32_t kListReadRoom = 128;
+
+void OpenListFile(const Text& path);
+// Skips the Blanks before the next entry; true when none follows (or a read failed).
+bool EndOfEntries();
+// The rest of the current line, up to its CR: after a false EndOfEntries, the entry.
+Text ReadLineText();
+// Moves past the CR and one LF directly after it.
+void SkipLineEnd();
+void CloseListFile();
+// Ends the process silently with PendingIoError as exit code, when it is not 0.
+void ExitOnIoError();
+
+#endif  // CORVANE_RUNTIME_LIST_READER_H_

@@ -1,0 +1,25 @@
+#include "text/helpers.h"
+
+Text TrimBlanks(const Text& text) {
+  size_t n = text.Length();
+  size_t i = 1;
+  while (i <= n && IsBlank(text.At(i))) ++i;
+  if (i > n) return Text();
+  while (IsBlank(text.At(n))) --n;
+  return SubText(text, static_cast<long long>(i), static_cast<long long>(n - i + 1));
+}
+
+Text DirectoryPart(const Text& path) {
+  size_t k = path.Length();
+  while (k > 0 && path.At(k) != ':' && path.At(k) != '\\') --k;
+  return SubText(path, 1, static_cast<long long>(k));
+}
+
+Text QuoteEntry(const Text& entry) {
+  const Text quote("\"", 1);
+  Text t = TrimBlanks(entry);
+  // An all-Blank entry never comes from the reader; it ends up as a lone pair of quotes.
+  if (t.At(1) != '"') t = JoinTexts({quote, t});
+  if (t.At(t.Length()) != '"') t = JoinTexts({t, quote});
+  return t;
+}

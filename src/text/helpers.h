@@ -1,0 +1,14 @@
+// The three text helpers built on the text operations; none changes its argument.
+#ifndef CORVANE_TEXT_HELPERS_H_
+#define CORVANE_TEXT_HELPERS_H_
+
+#include "text/text.h"
+
+// Without leading and trailing Blanks; empty when nothing else is left.
+Text TrimBlanks(const Text& text);
+// Up to and including the last backslash or colon; the forward slash does not separate.
+Text DirectoryPart(const Text& path);
+// Trimmed, with a double quote at each end where none stands. Inner quotes are left alone.
+Text QuoteEntry(const Text& entry);
+
+#endif  // CORVANE_TEXT_HELPERS_H_

@@ -1,0 +1,66 @@
+// The byte string every setting, argument, entry and command text is held in, and the few
+// operations on it that the rest of corvane relies on to the letter.
+#ifndef CORVANE_TEXT_TEXT_H_
+#define CORVANE_TEXT_TEXT_H_
+
+#include <cstddef>
+
+// A byte string of any length, always followed by a zero byte so that it can be handed to the
+// platform as it is. Kept this lean (no std::string) so that the Windows build needs none of
+// the C++ library's exception machinery; running out of memory ends the process with 203.
+class Text {
+ public:
+  Text();
+  Text(const char* bytes, size_t length);
+  Text(const Text& other);
+  Text(Text&& other) noexcept;
+  Text& operator=(const Text& other);
+  Text& operator=(Text&& other) noexcept;
+  ~Text();
+
+  size_t Length() const { return length_; }
+  bool Empty() const { return length_ == 0; }
+  const char* Bytes() const { return bytes_; }
+  // The unsigned code at a 1-based position; 0 outside the text, so a short text never reads
+  // past its end.
+  unsigned char At(size_t position) const {
+    return position >= 1 && position <= length_ ? static_cast<unsigned char>(bytes_[position - 1])
+                                                : 0;
+  }
+
+  void Append(char byte);
+  void Append(const char* bytes, size_t length);
+  void Clear() { length_ = 0; if (capacity_) bytes_[0] = 0; }
+
+ private:
+  void Reserve(size_t length);
+
+  char* bytes_;
+  size_t length_;
+  size_t capacity_;  // 0 while bytes_ points at the shared empty text
+};
+
+bool operator==(const Text& a, const Text& b);
+inline bool operator!=(const Text& a, const Text& b) { return !(a == b); }
+
+// Exit code when memory runs out.
+const unsigned kOutOfMemoryExitCode = 203;
+
+// Codes 0 to 32, compared unsigned, so 128 to 255 never count.
+inline bool IsBlank(unsigned char code) { return code <= 32; }
+
+// The characters from 1-based start on, at most count of them; a start below 1 counts as 1
+// without shortening the count.
+Text SubText(const Text& text, long long start, long long count);
+// a to z become A to Z; every other code, 128 to 255 too, stays.
+unsigned char UpperAsciiLetter(unsigned char code);
+// The texts one after the other, nothing between them.
+Text JoinTexts(const Text* texts, size_t count);
+template <size_t N>
+Text JoinTexts(const Text (&texts)[N]) { return JoinTexts(texts, N); }
+// Never null: the empty text is an empty zero-terminated text.
+const char* ZeroTerminatedOf(const Text& text);
+// Up to the first zero byte; null gives the empty text.
+Text TextFromZeroTerminated(const char* bytes);
+
+#endif  // CORVANE_TEXT_TEXT_H_

@@ -1,0 +1,90 @@
+#include "text/text.h"
+
+#include "test_support.h"
+#include "text/helpers.h"
+
+namespace {
+
+TEST(TextTest, KeepsEveryByteAndStaysZeroTerminated) {
+  Text t = T(std::string("a\0b\xff", 4));
+  EXPECT_EQ(4u, t.Length());
+  EXPECT_EQ(0, t.Bytes()[4]);
+  EXPECT_EQ(0xFF, t.At(4));
+  EXPECT_EQ(0, t.At(0));  // outside the text reads as 0
+  EXPECT_EQ(0, t.At(5));
+  Text copy = t;
+  Text moved = std::move(copy);
+  EXPECT_EQ(t, moved);
+  EXPECT_STREQ("", copy.Bytes());  // a moved-from text is a valid empty text
+  for (int i = 0; i < 100000; ++i) moved.Append('x');
+  EXPECT_EQ(100004u, moved.Length());
+  EXPECT_EQ(0, moved.Bytes()[moved.Length()]);
+}
+
+TEST(TextTest, SubText) {
+  struct Case { const char* text; long long start, count; const char* want; };
+  const Case cases[] = {
+      {"/L:list.txt", 4, 11, "list.txt"}, {"/L:", 4, 3, ""},  {"/L", 4, 2, ""},
+      {"abc", 0, 2, "ab"},   {"abc", -5, 2, "ab"}, {"abc", 3, 100, "c"}, {"abc", 2, 0, ""},
+      {"abc", 2, -1, ""},    {"abc", 4, 1, ""},    {"", 1, 1, ""},       {"abc", 1, 3, "abc"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(T(c.want), SubText(T(c.text), c.start, c.count))
+        << c.text << " from " << c.start << " count " << c.count;
+}
+
+TEST(TextTest, UpperAsciiLetterChangesOnlyAToZ) {
+  for (int code = 0; code < 256; ++code) {
+    int want = code >= 'a' && code <= 'z' ? code - 32 : code;
+    EXPECT_EQ(want, UpperAsciiLetter(static_cast<unsigned char>(code))) << code;
+  }
+}
+
+TEST(TextTest, JoinAndZeroTerminated) {
+  EXPECT_EQ(T(" \"a\" "), JoinTexts({T(""), T(" "), T("\"a\""), T(" "), T("")}));
+  EXPECT_EQ(T(""), JoinTexts({T(""), T("")}));
+  const char* empty = ZeroTerminatedOf(Text());
+  ASSERT_NE(nullptr, empty);
+  EXPECT_STREQ("", empty);
+  EXPECT_EQ(T(""), TextFromZeroTerminated(nullptr));
+  EXPECT_EQ(T("ab"), TextFromZeroTerminated("ab\0cd"));
+}
+
+TEST(HelpersTest, TrimBlanks) {
+  struct Case { std::string text, want; };
+  const Case cases[] = {
+      {"", ""},
+      {" \t\r\n ", ""},
+      {"\t a  b\r", "a  b"},
+      {std::string("\0x\x01", 3), "x"},   // every code up to 32 is a Blank
+      {"\xa0x\xff", "\xa0x\xff"},         // 128 and above never are
+      {"!x!", "!x!"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(T(c.want), TrimBlanks(T(c.text))) << c.text;
+}
+
+TEST(HelpersTest, DirectoryPart) {
+  struct Case { const char* path; const char* want; };
+  const Case cases[] = {
+      {"C:\\docs\\a b.txt", "C:\\docs\\"},   {"C:\\", "C:\\"},
+      {"C:\\docs\\", "C:\\docs\\"},          {"C:a.txt", "C:"},
+      {"\\\\srv\\share\\f.txt", "\\\\srv\\share\\"}, {"a.txt", ""},
+      {"", ""},                              {"C:/docs/a.txt", "C:"},
+      {"\"C:\\docs\\a b.txt\"  ", "\"C:\\docs\\"}, {"/home/u/a.txt", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(T(c.want), DirectoryPart(T(c.path))) << c.path;
+}
+
+TEST(HelpersTest, QuoteEntry) {
+  struct Case { const char* entry; const char* want; };
+  const Case cases[] = {
+      {"C:\\docs\\a b.txt", "\"C:\\docs\\a b.txt\""},
+      {"\"C:\\docs\\a b.txt\"  \t", "\"C:\\docs\\a b.txt\""},
+      {"\"abc", "\"abc\""}, {"abc\"", "\"abc\""}, {"a\"b", "\"a\"b\""},
+      {"\"", "\""},         {"\"\"", "\"\""},     {"x", "\"x\""},
+      {"   ", "\""},  // never passed by the list run; must just not read outside
+  };
+  for (const Case& c : cases) EXPECT_EQ(T(c.want), QuoteEntry(T(c.entry))) << c.entry;
+}
+
+}  // namespace
