@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "driver/settings.h"
 #include "platform/fake.h"
+#include "platform/platform.h"
 #include "runtime/list_reader.h"
 #include "text/text.h"
 
@@ -16,16 +19,43 @@ inline Text T(const std::string& s) { return Text(s.data(), s.size()); }
 inline std::string S(const Text& t) { return std::string(t.Bytes(), t.Length()); }
 inline void PrintTo(const Text& t, std::ostream* out) { *out << testing::PrintToString(S(t)); }
 
+// A shell request as the fake records it: everything but the file and the parameters must be
+// what a zero-filled record holds, with cbSize, fMask and the default show state (direct mode
+// too: a document opened hidden would get a window no one can see or close).
+inline std::string ShellRequest(const std::string& file, const char* parameters) {
+  return "ShellExecute(cbSize=" + std::to_string(sizeof(platform::ShellExecuteRecord)) +
+         " fMask=64 hwnd=null lpVerb=null lpFile=\"" + file + "\" lpParameters=" +
+         (parameters ? "\"" + std::string(parameters) + "\"" : std::string("null")) +
+         " lpDirectory=null nShow=10 hInstApp=null lpIDList=null lpClass=null hkeyClass=null"
+         " dwHotKey=0 hIcon=null hProcess=null)";
+}
+// The fake hands out process handles 0x100, 0x104, ...; the n-th start (from 0) got this one.
+inline std::string Handle(int n) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%#x", 0x100 + 4 * n);
+  return buffer;
+}
+inline std::string WaitIdleOf(int n) { return "WaitForInputIdle(" + Handle(n) + ", 4294967295)"; }
+inline std::string CloseOf(int n) { return "CloseHandle(" + Handle(n) + ")"; }
+
+// The list file as the fake opens it.
+const char kReadList[] = "ReadFile(0xf11e, 128)";
+const char kCloseList[] = "CloseHandle(0xf11e)";
+
+using Strings = std::vector<std::string>;
+
 // Every test starts from a process that has just begun.
 class FakeTest : public testing::Test {
  protected:
-  void SetUp() override {
-    fake::Reset();
+  void SetUp() override { Restart(); }
+  // For table rows that each need a process of their own.
+  fake::State& Restart() {
     ResetSettings();
     PendingIoError = 0;
+    return fake::Reset();
   }
   fake::State& Fake() { return fake::Get(); }
-  std::vector<std::string> Calls() { return fake::Calls(); }
+  const Strings& Calls() { return fake::Calls(); }
 };
 
 // Runs body and gives the exit code it ended the process with, or -1 when it returned.

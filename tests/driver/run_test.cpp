@@ -1,1 +1,88 @@
+#include "driver/run.h"
+
 #include "test_support.h"
+
+namespace {
+
+class RunTest : public FakeTest {
+ protected:
+  long long RunWith(const std::string& arguments) {
+    Restart().raw_command_line = "corvane.exe " + arguments;
+    return ExitCodeOf([] { ::Run(); });
+  }
+};
+
+const Strings kUsage = {
+    "MessageBox(\"Usage: corvane [/X:<exe-file>] [/B:<b-params>] /L:<filelist> "
+    "[/E:<e-params>]\", \"Corvane v1.3\", 64)",
+    "ExitProcess(0)"};
+
+TEST_F(RunTest, UsageBox) {
+  for (const char* arguments :
+       {"", "/X:prog.exe", "/L:", "/L", "/L:a.txt /L:", "/L:files.txt extra", "extra /L:files.txt",
+        "/W readme.txt", "/Q:x", "/", "-", "\" \"", "\"\t\"", "\" \" \"  \"", "\"\" \"\"",
+        "/B:x /E:y /W", "\"/L:  \""}) {
+    EXPECT_EQ(0, RunWith(arguments)) << arguments;
+    EXPECT_EQ(kUsage, Calls()) << arguments;
+  }
+}
+
+TEST_F(RunTest, SingleArgumentIsOpenedDirectly) {
+  struct Case { const char* arguments; const char* command; };
+  const Case cases[] = {
+      {"readme.txt", "readme.txt"},
+      {"\"  my doc.txt \"", "my doc.txt"},
+      {"\"C:\\a b\\c.txt\"", "C:\\a b\\c.txt"},  // the quotes were the splitter's, not added back
+      {"\"\" readme.txt \"\"", "readme.txt"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(0, RunWith(c.arguments)) << c.arguments;
+    EXPECT_EQ(Strings({ShellRequest(c.command, nullptr), WaitIdleOf(0), CloseOf(0),
+                       "ExitProcess(0)"}),
+              Calls())
+        << c.arguments;
+  }
+  // The platform's own split: an empty element is no argument.
+  Restart().split = true;
+  Fake().argv = {"corvane", "", "readme.txt"};
+  EXPECT_EQ(0, ExitCodeOf([] { ::Run(); }));
+  EXPECT_EQ(ShellRequest("readme.txt", nullptr), Calls()[0]);
+}
+
+TEST_F(RunTest, Options) {
+  struct Case { std::string arguments, x, b, l, e; bool wait; };
+  const Case cases[] = {
+      {"/l:list.txt", "", "", "list.txt", "", true},
+      {"-L:list.txt", "", "", "list.txt", "", true},
+      {"/X:editor.exe /B:-n /L:files.txt", "editor.exe", "-n", "files.txt", "", true},
+      {"/L:files.txt /W", "", "", "files.txt", "", false},
+      {"/w:ignored -L:a", "", "", "a", "", false},
+      {"/Q:anything /L:files.txt", "", "", "files.txt", "", true},
+      {"/L:a.txt /L:b.txt", "", "", "b.txt", "", true},
+      {"/L=x", "", "", "x", "", true},
+      {"\"/L x\"", "", "", "x", "", true},
+      {"/Lxy", "", "", "y", "", true},
+      {"/ - /L:a", "", "", "a", "", true},
+      // Only a to z are upper-cased: these are L, l and W with the top bit set.
+      {"/A:x /Y:x /1:x /\xcc:x /\xec:x /\xd7:x /L:a", "", "", "a", "", true},
+      {"\" /L:x\"", "", "", "x", "", true},  // trimmed before it is told apart
+      {"\"/L:a.txt  \"", "", "", "a.txt", "", true},
+      {"\"   \" /L:a \"\t\"", "", "", "a", "", true},
+      {"/B:x /E:y /B /E /L:a", "", "", "a", "", true},
+      {"/b:\"-a -b\" /e:\" -z\" /x:\"C:\\P F\\v.exe\" /l:\"my list.txt\"", "C:\\P F\\v.exe",
+       "-a -b", "my list.txt", " -z", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(0, RunWith(c.arguments)) << c.arguments;
+    EXPECT_EQ(T(c.x), ExeFile) << c.arguments;
+    EXPECT_EQ(T(c.b), BParams) << c.arguments;
+    EXPECT_EQ(T(c.l), FileList) << c.arguments;
+    EXPECT_EQ(T(c.e), EParams) << c.arguments;
+    EXPECT_EQ(c.wait, WaitIdle) << c.arguments;
+    EXPECT_EQ(Strings({"CreateFile(\"" + c.l + "\")", kReadList, kCloseList, "ExitProcess(0)"}),
+              Calls())
+        << c.arguments;
+  }
+}
+
+}  // namespace

@@ -1,1 +1,73 @@
+#include "launch/associated_program.h"
+#include "launch/start_instance.h"
 #include "test_support.h"
+
+namespace {
+
+// The shell reads this very record as its SHELLEXECUTEINFOA.
+static_assert(sizeof(void*) != 8 || sizeof(platform::ShellExecuteRecord) == 112, "x64 layout");
+static_assert(sizeof(void*) != 4 || sizeof(platform::ShellExecuteRecord) == 60, "x86 layout");
+
+using LaunchTest = FakeTest;
+
+void* const kProcess = reinterpret_cast<void*>(0x100);
+
+TEST_F(LaunchTest, StartInstance) {
+  const char* quoted = "\"C:\\docs\\a b.txt\"";
+  struct Case {
+    const char* program;
+    const char* command;
+    bool direct, wait;
+    fake::ShellResult shell;
+    Strings want;
+  };
+  const Case cases[] = {
+      {"viewer.exe", "-r \"C:\\a b.txt\" -z", false, true, {true, kProcess, 0},
+       {ShellRequest("viewer.exe", "-r \"C:\\a b.txt\" -z"), WaitIdleOf(0), CloseOf(0)}},
+      {"", quoted, true, true, {true, kProcess, 0},
+       {ShellRequest(quoted, nullptr), WaitIdleOf(0), CloseOf(0)}},
+      {"unused.exe", quoted, true, false, {true, kProcess, 0},
+       {ShellRequest(quoted, nullptr), CloseOf(0)}},
+      {"", "", false, false, {true, kProcess, 0}, {ShellRequest("", ""), CloseOf(0)}},
+      {"", "", true, true, {true, kProcess, 0},
+       {ShellRequest("", nullptr), WaitIdleOf(0), CloseOf(0)}},
+      {"missing.exe", "x", false, true, {false, nullptr, 2}, {ShellRequest("missing.exe", "x")}},
+      {"", quoted, true, true, {false, kProcess, 31}, {ShellRequest(quoted, nullptr)}},
+      {"", quoted, true, true, {true, nullptr, 0}, {ShellRequest(quoted, nullptr)}},
+  };
+  for (const Case& c : cases) {
+    Restart().shell = {c.shell};
+    WaitIdle = c.wait;
+    StartInstance(T(c.program), T(c.command), c.direct);
+    EXPECT_EQ(c.want, Calls()) << c.program << " / " << c.command;
+  }
+}
+
+TEST_F(LaunchTest, LookupAssociatedProgram) {
+  struct Case {
+    const char* document;
+    const char* directory;
+    uintptr_t code;
+    std::string program, want;
+  };
+  const std::string probe = "C:\\Probe\\probe.exe";
+  const Case cases[] = {
+      {"D:\\docs\\a b.txt", "D:\\docs\\", 42, probe, probe},
+      {"D:report.txt", "D:", 33, probe, probe},
+      {"report.txt", "", 32, probe, ""},
+      {"d:/docs/report.txt", "d:", 31, probe, ""},
+      {"\"D:\\docs\\a b.txt\"  ", "\"D:\\docs\\", 0, probe, ""},  // used as read
+      {"a.txt", "", ~uintptr_t(4), probe, probe},                  // the test is unsigned
+      {"a.txt", "", 42, "", ""},
+      {"a.txt", "", 42, std::string(261, 'p'), std::string(260, 'p')},  // room filled
+  };
+  for (const Case& c : cases) {
+    Restart().find = {{c.code, c.program}};
+    EXPECT_EQ(T(c.want), LookupAssociatedProgram(T(c.document))) << c.document << " " << c.code;
+    EXPECT_EQ(Strings({"FindExecutable(\"" + std::string(c.document) + "\", \"" + c.directory +
+                       "\", cleared[261])"}),
+              Calls());
+  }
+}
+
+}  // namespace
