@@ -24,6 +24,12 @@ extern char** environ;
 namespace platform {
 namespace {
 
+// FindExecutableA's codes: 32 or less is a failure.
+const uintptr_t kFileNotFound = 2;    // SE_ERR_FNF
+const uintptr_t kNoAssociation = 31;  // SE_ERR_NOASSOC
+const uintptr_t kFound = 42;
+const size_t kResultRoom = 261;  // the caller's buffer, MAX_PATH and its zero
+
 int argument_count = 0;
 char** arguments = nullptr;
 uint32_t last_error = 0;
@@ -36,38 +42,73 @@ void Start(int argc, char** argv, char**) {
   argument_count = argc;
   arguments = argv;
   std::set_new_handler(OutOfMemory);
-  // Started programs are never waited for; with SIGCHLD ignored the kernel reaps them, so
-  // none is left a zombie. Each child gets the default back (see Spawn).
+  // Started programs are never waited for; with SIGCHLD ignored the kernel reaps them at
+  // once, so none is ever a zombie. Each child gets the default back (see Spawn).
   signal(SIGCHLD, SIG_IGN);
 }
 __attribute__((section(".init_array"), used)) void (*start)(int, char**, char**) = Start;
 
-// The error codes corvane documents, the same on both systems.
-uint32_t WindowsCode(int error, const char* path) {
+// The Windows codes corvane documents as exit codes, so scripts read the same code on both
+// systems. A failure Windows has no code for keeps its errno value; none of those reaches
+// the documented 2, 3, 5 or 32.
+uint32_t CodeOf(int error) {
   switch (error) {
-    case ENOENT: {
-      // A missing folder is told apart from a missing file, as Windows does.
-      std::string folder(path);
-      size_t slash = folder.rfind('/');
-      if (slash == std::string::npos || slash == 0) return 2;
-      folder.resize(slash);
-      struct stat info;
-      return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? 2 : 3;
-    }
-    case ENOTDIR: return 3;
-    case EACCES: case EPERM: case EISDIR: return 5;
-    case ENAMETOOLONG: return 206;
-    case EMFILE: case ENFILE: return 4;
-    case ENOMEM: return 8;
+    case ENOENT: return 2;  // ERROR_FILE_NOT_FOUND
+    case ENOTDIR:
+    case ELOOP: return 3;  // ERROR_PATH_NOT_FOUND
+    case EACCES:
+    case EPERM:
+    case EISDIR: return 5;  // ERROR_ACCESS_DENIED
+    case EMFILE:
+    case ENFILE: return 4;          // ERROR_TOO_MANY_OPEN_FILES
+    case ENOMEM: return 8;          // ERROR_NOT_ENOUGH_MEMORY
+    case EIO: return 30;            // ERROR_READ_FAULT
+    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
     default: return static_cast<uint32_t>(error);
   }
 }
 
-// The program and its arguments; false (with one line on stderr) when it could not start.
-bool Spawn(const std::vector<std::string>& words, void** process) {
+// A missing folder is told apart from a missing file, as Windows does.
+uint32_t OpenFailureCode(int error, const char* path) {
+  if (error != ENOENT) return CodeOf(error);
+  std::string folder(path);
+  size_t slash = folder.rfind('/');
+  if (slash == std::string::npos) return 2;
+  folder.resize(slash == 0 ? 1 : slash);
+  struct stat info;
+  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? 2 : 3;
+}
+
+// An entry may hold line feeds and other control bytes; the report stays one line.
+std::string Printable(const std::string& text) {
+  std::string shown = text;
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
+  return shown;
+}
+
+// One line on stderr: Linux's stand-in for the shell's own error box.
+void ReportFailure(const char* doing, const std::string& subject, const char* why) {
+  fprintf(stderr, "corvane: cannot %s %s: %s\n", doing, Printable(subject).c_str(), why);
+}
+
+// One pair of double quotes around the whole text goes; the shell would drop it too.
+std::string Unquoted(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+    return text.substr(1, text.size() - 2);
+  return text;
+}
+
+// The program and its arguments; false when it could not start. The child sees only the
+// standard descriptors, as a program the shell starts inherits no handles, and gets back
+// the SIGCHLD default that corvane itself gave up.
+bool Spawn(const std::vector<std::string>& words, void** process, int* error) {
   std::vector<char*> argv;
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t defaults;
@@ -76,15 +117,45 @@ bool Spawn(const std::vector<std::string>& words, void** process) {
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
-  int error = posix_spawnp(&pid, argv[0], nullptr, &attributes, argv.data(), environ);
+  *error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
-  if (error != 0) {
-    fprintf(stderr, "corvane: cannot start %s: %s\n", argv[0], strerror(error));
-    last_error = WindowsCode(error, argv[0]);
-    return false;
-  }
+  posix_spawn_file_actions_destroy(&actions);
+  if (*error != 0) return false;
   *process = reinterpret_cast<void*>(static_cast<intptr_t>(pid));
   return true;
+}
+
+// The entry as read may keep trailing blanks and the quotes written in the list; the
+// started program gets the name without them, so the lookup falls back to that name.
+std::string ExistingDocument(const char* file) {
+  struct stat info;
+  if (*file && stat(file, &info) == 0) return file;
+  std::string name = file;
+  while (!name.empty() && IsBlank(static_cast<unsigned char>(name.back()))) name.pop_back();
+  if (!name.empty() && name.front() == '"') name.erase(0, 1);
+  if (!name.empty() && name.back() == '"') name.pop_back();
+  if (!name.empty() && stat(name.c_str(), &info) == 0) return name;
+  return std::string();
+}
+
+// The full path of the default application's program for the document's content type,
+// or empty. GIO's local file system is asked directly, so no VFS module (and no session
+// bus) is ever brought in for a lookup.
+std::string DefaultProgramFor(const std::string& path) {
+  std::string found;
+  GFile* document = g_vfs_get_file_for_path(g_vfs_get_local(), path.c_str());
+  GFileInfo* details = g_file_query_info(document, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                         G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+  const char* type = details ? g_file_info_get_content_type(details) : nullptr;
+  GAppInfo* application = type ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
+  const char* executable = application ? g_app_info_get_executable(application) : nullptr;
+  char* program = executable && *executable ? g_find_program_in_path(executable) : nullptr;
+  if (program) found = program;
+  g_free(program);
+  if (application) g_object_unref(application);
+  if (details) g_object_unref(details);
+  g_object_unref(document);
+  return found;
 }
 
 }  // namespace
@@ -96,6 +167,7 @@ const char* SplitArgument(int index) {
 }
 
 uint32_t ModuleFileName(char* buffer, uint32_t room) {
+  if (room == 0) return 0;
   ssize_t length = readlink("/proc/self/exe", buffer, room);
   if (length <= 0) return 0;
   if (static_cast<uint32_t>(length) >= room) length = room - 1;  // cut, as Windows does
@@ -107,8 +179,9 @@ void ShowMessage(const char* text, const char*, uint32_t) { fprintf(stderr, "%s\
 
 bool ShellExecuteRequest(ShellExecuteRecord* record) {
   std::vector<std::string> words;
+  int error = 0;
   if (record->lpParameters) {
-    words.push_back(record->lpFile);
+    words.push_back(Unquoted(record->lpFile));
     // The same splitting corvane applies to its own command line; no shell ever sees it.
     size_t position = 0;
     for (;;) {
@@ -116,58 +189,53 @@ bool ShellExecuteRequest(ShellExecuteRecord* record) {
       if (word.Empty()) break;
       words.emplace_back(word.Bytes(), word.Length());
     }
-  } else {
-    std::string target = record->lpFile;
-    if (target.size() >= 2 && target.front() == '"' && target.back() == '"')
-      target = target.substr(1, target.size() - 2);
-    words = {"xdg-open", target};
-  }
-  if (words[0].empty()) {
-    fprintf(stderr, "corvane: cannot start an empty program name\n");
-    last_error = 2;
+    if (words[0].empty()) {
+      ReportFailure("start", "a program without a name", strerror(ENOENT));
+      return false;
+    }
+    if (Spawn(words, &record->hProcess, &error)) return true;
+    ReportFailure("start", words[0], strerror(error));
     return false;
   }
-  return Spawn(words, &record->hProcess);
+  std::string target = Unquoted(record->lpFile);
+  // xdg-open takes a leading "-" for an option it does not know; no URL starts with one,
+  // so such a target is a file and "./" names the same one.
+  if (!target.empty() && target[0] == '-') target.insert(0, "./");
+  words = {"xdg-open", target};
+  if (Spawn(words, &record->hProcess, &error)) return true;
+  ReportFailure("open", target, (std::string("xdg-open: ") + strerror(error)).c_str());
+  return false;
 }
 
 void WaitUntilInputIdle(void*, uint32_t) {}
 
 void CloseProcessHandle(void*) {}
 
-uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result) {
-  std::string path = file;
-  if (path.empty()) return 2;
-  if (path[0] != '/' && *directory == 0) {
-    char* here = getcwd(nullptr, 0);
-    if (here) path = std::string(here) + "/" + path;
-    free(here);
-  }
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) return 2;  // file not found
-  uintptr_t code = 31;  // no association
-  GFile* document = g_file_new_for_path(path.c_str());
-  GFileInfo* details = g_file_query_info(document, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                         G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
-  const char* type = details ? g_file_info_get_content_type(details) : nullptr;
-  GAppInfo* application = type ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
-  const char* executable = application ? g_app_info_get_executable(application) : nullptr;
-  char* program = executable ? g_find_program_in_path(executable) : nullptr;
-  if (program && strlen(program) < 261) {
-    strcpy(result, program);
-    code = 42;
-  }
-  g_free(program);
-  if (application) g_object_unref(application);
-  if (details) g_object_unref(details);
-  g_object_unref(document);
-  return code;
+// The directory part is a Windows notion (backslash, drive colon); a relative document is
+// found from the current directory as it is.
+uintptr_t FindAssociatedExecutable(const char* file, const char*, char* result) {
+  std::string path = ExistingDocument(file);
+  if (path.empty()) return kFileNotFound;
+  std::string program = DefaultProgramFor(path);
+  // A path that does not fit the caller's buffer could only be handed back cut.
+  if (program.empty() || program.size() >= kResultRoom) return kNoAssociation;
+  memcpy(result, program.c_str(), program.size() + 1);
+  return kFound;
 }
 
 bool OpenForReading(const char* path, void** file) {
-  int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+  *file = nullptr;
+  // Read-only, never handed to a started program, never made the controlling terminal.
+  int descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (descriptor < 0) {
-    last_error = WindowsCode(errno, path);
-    *file = nullptr;
+    last_error = OpenFailureCode(errno, path);
+    return false;
+  }
+  // Windows refuses to open a folder as a file; Linux would open it and fail every read.
+  struct stat info;
+  if (fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode)) {
+    close(descriptor);
+    last_error = CodeOf(EISDIR);
     return false;
   }
   *file = reinterpret_cast<void*>(static_cast<intptr_t>(descriptor));
@@ -180,7 +248,7 @@ bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count) {
   do got = read(descriptor, buffer, room);
   while (got < 0 && errno == EINTR);
   if (got < 0) {
-    last_error = WindowsCode(errno, "");
+    last_error = CodeOf(errno);
     *count = 0;
     return false;
   }
@@ -189,8 +257,10 @@ bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count) {
 }
 
 bool CloseFile(void* file) {
-  if (close(static_cast<int>(reinterpret_cast<intptr_t>(file))) == 0) return true;
-  last_error = WindowsCode(errno, "");
+  // Linux has released the descriptor even when close reports EINTR; retrying could close
+  // another one.
+  if (close(static_cast<int>(reinterpret_cast<intptr_t>(file))) == 0 || errno == EINTR) return true;
+  last_error = CodeOf(errno);
   return false;
 }
 
@@ -198,6 +268,7 @@ uint32_t LastErrorCode() { return last_error; }
 
 void EndProcess(uint32_t code) {
   fflush(stdout);
+  fflush(stderr);
   _exit(static_cast<int>(code));
 }
 
