@@ -1,0 +1,138 @@
+// Entries written to trick a shell or a parser: each reaches the started program as the
+// splitting rules give it, nothing else runs, nothing is created, and the run goes on.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+struct Hostile {
+  std::string entry;   // as written in the list
+  Argv arguments;      // what /X:program /B:-b /E:-e gives the program
+  std::string opened;  // what documents mode gives xdg-open
+};
+
+std::string B(const char* bytes, size_t length) { return std::string(bytes, length); }
+
+const std::string kBom = "\xEF\xBB\xBF";
+
+const std::vector<Hostile>& Table() {
+  static const std::vector<Hostile> table = {
+      // A byte-order mark is no mark here: it belongs to the first entry.
+      {kBom + "bom.txt", {"-b", kBom + "bom.txt", "-e"}, kBom + "bom.txt"},
+      {"a.txt\" & calc & \"", {"-b", "a.txt", "&", "calc", "&", " -e"}, "a.txt\" & calc & "},
+      {"; touch pwned", {"-b", "; touch pwned", "-e"}, "; touch pwned"},
+      {"$(touch pwned)", {"-b", "$(touch pwned)", "-e"}, "$(touch pwned)"},
+      {"`touch pwned`", {"-b", "`touch pwned`", "-e"}, "`touch pwned`"},
+      {"x && touch pwned || touch pwned",
+       {"-b", "x && touch pwned || touch pwned", "-e"},
+       "x && touch pwned || touch pwned"},
+      {"a | tee pwned > pwned", {"-b", "a | tee pwned > pwned", "-e"}, "a | tee pwned > pwned"},
+      {"%PATH%", {"-b", "%PATH%", "-e"}, "%PATH%"},
+      {"$HOME ${PATH}", {"-b", "$HOME ${PATH}", "-e"}, "$HOME ${PATH}"},
+      {"file[1].txt", {"-b", "file[1].txt", "-e"}, "file[1].txt"},
+      {"*", {"-b", "*", "-e"}, "*"},
+      {"~/x", {"-b", "~/x", "-e"}, "~/x"},
+      {"-readme.txt", {"-b", "-readme.txt", "-e"}, "./-readme.txt"},
+      {"'single quoted'", {"-b", "'single quoted'", "-e"}, "'single quoted'"},
+      {"say \"hi\" now", {"-b", "say hi now", "-e"}, "say \"hi\" now"},
+      // An odd count of quotes: the last one takes the after-text into the entry's argument.
+      {"back\\\"slash", {"-b", "back\\slash -e"}, "back\\\"slash"},
+      {"tab\there", {"-b", "tab\there", "-e"}, "tab\there"},
+      {"line\nfeed", {"-b", "line\nfeed", "-e"}, "line\nfeed"},
+      // cp1252 letters and the no-break space 0xA0 are no Blanks.
+      {"\xE9t\xE9\xA0\x80\xFF.txt",
+       {"-b", "\xE9t\xE9\xA0\x80\xFF.txt", "-e"},
+       "\xE9t\xE9\xA0\x80\xFF.txt"},
+      // A NUL ends the text the program is given, as it would on Windows.
+      {B("nul\0after", 9), {"-b", "nul"}, "\"nul"},
+      {"last.txt", {"-b", "last.txt", "-e"}, "last.txt"},
+  };
+  return table;
+}
+
+std::string ListOfTable() {
+  std::vector<std::string> lines;
+  for (const Hostile& h : Table()) lines.push_back(h.entry);
+  return ListOf(lines);
+}
+
+class HostileTest : public E2eTest {
+ protected:
+  void ExpectNothingCreated() { EXPECT_EQ(WorkFiles(), std::vector<std::string>{"list.txt"}); }
+};
+
+TEST_F(HostileTest, NamedProgramGetsEachEntryAsTheRulesSplitIt) {
+  WriteFile(Work() + "/list.txt", ListOfTable());
+  Outcome outcome = Run({"/X:" + Recorder(), "/B:-b", "/E:-e", "/L:list.txt", "/W"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= Table().size(); }));
+  std::vector<Argv> expected;
+  for (const Hostile& h : Table()) {
+    expected.push_back({Recorder()});
+    expected.back().insert(expected.back().end(), h.arguments.begin(), h.arguments.end());
+  }
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted(expected));
+  ExpectNothingCreated();
+}
+
+TEST_F(HostileTest, DocumentsGoToXdgOpenAsOneArgument) {
+  WriteFile(Work() + "/list.txt", ListOfTable());
+  Outcome outcome = Run({"/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= Table().size(); }));
+  std::vector<Argv> expected;
+  for (const Hostile& h : Table()) expected.push_back({"xdg-open", h.opened});
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted(expected));
+  ExpectNothingCreated();
+}
+
+std::string HugeEntry(size_t length) {
+  std::string entry;
+  for (size_t i = 0; i < length; ++i) entry += "abcdefghijklmnopqrstuvwxyz0123456789"[i % 36];
+  return entry;
+}
+
+TEST_F(HostileTest, AHundredThousandByteEntryArrivesWhole) {
+  const std::string entry = HugeEntry(100000);
+  WriteFile(Work() + "/list.txt", ListOf({entry, "next"}));
+
+  Outcome outcome = Run({"/X:" + Recorder(), "/B:-b", "/E:-e", "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 2; }));
+  std::vector<Start> starts = Starts();
+  ASSERT_EQ(starts.size(), 2u);
+  if (starts[0].argv.size() == 4 && starts[0].argv[2] == "next") std::swap(starts[0], starts[1]);
+  // However the splitting cuts a run this long, every byte arrives, in order.
+  ASSERT_GE(starts[0].argv.size(), 3u);
+  EXPECT_EQ(starts[0].argv[1], "-b");
+  std::string joined;
+  for (size_t i = 2; i < starts[0].argv.size(); ++i) joined += starts[0].argv[i];
+  EXPECT_EQ(joined.substr(0, entry.size()), entry);
+  const std::string tail = joined.substr(std::min(entry.size(), joined.size()));
+  EXPECT_TRUE(tail == "-e" || tail == " -e") << tail;
+  EXPECT_EQ(starts[1].argv, (Argv{Recorder(), "-b", "next", "-e"}));
+
+  Outcome documents = Run({"/L:list.txt"});
+  EXPECT_EQ(documents.exit_code, 0);
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 4; }));
+  starts = Starts();
+  starts.erase(starts.begin(), starts.begin() + 2);
+  EXPECT_EQ(SortedArgvs(starts), Sorted({{"xdg-open", entry}, {"xdg-open", "next"}}));
+}
+
+// Too long for one argument on Linux: that start fails alone.
+TEST_F(HostileTest, AnEntryTooLongToHandOnFailsWithOneLine) {
+  WriteFile(Work() + "/list.txt", ListOf({HugeEntry(200000), "next"}));
+  Outcome outcome = Run({"/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1);
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 1; }));
+  EXPECT_EQ(Starts()[0].argv, (Argv{"xdg-open", "next"}));
+}
+
+}  // namespace

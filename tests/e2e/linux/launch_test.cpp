@@ -1,0 +1,175 @@
+// The three ends of the program body and the three list-run modes, through the real binary.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+size_t LineCount(const std::string& text) {
+  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class LaunchTest : public E2eTest {};
+
+TEST_F(LaunchTest, UnusableCommandLinesPrintTheUsageLineAndSucceed) {
+  const std::vector<Argv> command_lines = {
+      {},
+      {""},                // an empty argument is no argument
+      {"a.txt", "b.txt"},  // a plain argument among others
+      {"/X:viewer", "/B:-r"},
+      {"/L:"},
+      {"/W", "/Q:whatever"},
+  };
+  for (const Argv& args : command_lines) {
+    Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.exit_code, 0) << testing::PrintToString(args);
+    EXPECT_EQ(outcome.err, UsageLine()) << testing::PrintToString(args);
+    EXPECT_EQ(outcome.out, "");
+  }
+  EXPECT_EQ(StartCount(), 0u);
+}
+
+TEST_F(LaunchTest, SingleArgumentIsHandedToXdgOpen) {
+  struct Case {
+    Argv args;
+    std::string opened;
+  };
+  const std::vector<Case> cases = {
+      {{"report 2024.pdf"}, "report 2024.pdf"},
+      {{"", "  https://example.org/?a=1&b=2  ", ""}, "https://example.org/?a=1&b=2"},
+      {{"\"quoted name.txt\""}, "quoted name.txt"},
+      {{"$(touch pwned); x"}, "$(touch pwned); x"},
+  };
+  std::vector<Argv> expected;
+  for (const Case& c : cases) {
+    Outcome outcome = Run(c.args);
+    EXPECT_EQ(outcome.exit_code, 0);
+    EXPECT_EQ(outcome.err, "");
+    expected.push_back({"xdg-open", c.opened});
+  }
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= cases.size(); }));
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted(expected));
+}
+
+TEST_F(LaunchTest, ProgramModeSplitsTheCommandTextWithoutAShell) {
+  WriteFile(
+      Work() + "/list.txt",
+      ListOf({"a.txt", "  with blank.txt   ", "\"already quoted.txt\"", "\tc d"}) + "last.txt");
+  Outcome outcome = Run({"/X:" + Recorder(), "/B:-r -s", "/E:-z", "/L:list.txt", "/W"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 5; }));
+  const std::string r = Recorder();
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted({
+                                       {r, "-r", "-s", "a.txt", "-z"},
+                                       {r, "-r", "-s", "with blank.txt", "-z"},
+                                       {r, "-r", "-s", "already quoted.txt", "-z"},
+                                       {r, "-r", "-s", "c d", "-z"},
+                                       {r, "-r", "-s", "last.txt", "-z"},
+                                   }));
+  for (const Start& start : Starts()) EXPECT_EQ(start.sigchld, "default");
+}
+
+TEST_F(LaunchTest, ProgramModeFindsTheProgramOnPath) {
+  WriteFile(Work() + "/list.txt", ListOf({"x"}));
+  Outcome outcome = Run({"/X:corvane-assoc", "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 1; }));
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted({{"corvane-assoc", "x"}}));
+}
+
+// Linux has no input-idle: corvane goes on while the started programs still run.
+TEST_F(LaunchTest, WaitingForIdleReturnsAtOnce) {
+  SetEnv("CORVANE_RECORD_HOLD", (Root() + "/release").c_str());
+  WriteFile(Work() + "/list.txt", ListOf({"one", "two"}));
+  Outcome outcome = Finish(Launch({"/X:" + Recorder(), "/L:list.txt"}), 10);
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_TRUE(WaitFor([&] { return StartCount() == 2; }));
+}
+
+TEST_F(LaunchTest, FailedStartsAreReportedOnOneLineEachAndTheRunGoesOn) {
+  WriteFile(Root() + "/not-executable", "#!/bin/sh\n");
+  // A program without "#!" is never handed to /bin/sh instead.
+  WriteFile(Root() + "/no-interpreter", "touch pwned\n");
+  ASSERT_EQ(chmod((Root() + "/no-interpreter").c_str(), 0755), 0);
+  // The second entry holds a line feed, which is no line end in a list.
+  WriteFile(Work() + "/list.txt", ListOf({"a", "b\nc", "d"}));
+  for (const std::string& program :
+       {Root() + "/missing-program", Root() + "/not-executable", Root() + "/no-interpreter",
+        std::string("no-such-program-on-path")}) {
+    Outcome outcome = Run({"/X:" + program, "/L:list.txt"});
+    EXPECT_EQ(outcome.exit_code, 0) << program;
+    EXPECT_EQ(LineCount(outcome.err), 3u) << outcome.err;
+    EXPECT_NE(outcome.err.find(program), std::string::npos) << outcome.err;
+  }
+  // No xdg-open at all: each document fails alone.
+  ASSERT_EQ(mkdir((Root() + "/empty").c_str(), 0755), 0);
+  SetEnv("PATH", (Root() + "/empty").c_str());
+  Outcome outcome = Run({"/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(LineCount(outcome.err), 3u) << outcome.err;
+  EXPECT_EQ(StartCount(), 0u);
+  EXPECT_EQ(WorkFiles(), std::vector<std::string>{"list.txt"});
+}
+
+TEST_F(LaunchTest, DocumentsModeHandsEachEntryToXdgOpen) {
+  WriteFile(Work() + "/list.txt", ListOf({"plain.txt", "with blank.pdf  ", "\"quoted.odt\"",
+                                          "-readme.txt", "https://example.org/a b?x=1&y=2"}));
+  Outcome outcome = Run({"/L:list.txt", "/W"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 5; }));
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted({
+                                       {"xdg-open", "plain.txt"},
+                                       {"xdg-open", "with blank.pdf"},
+                                       {"xdg-open", "quoted.odt"},
+                                       {"xdg-open", "./-readme.txt"},
+                                       {"xdg-open", "https://example.org/a b?x=1&y=2"},
+                                   }));
+}
+
+TEST_F(LaunchTest, AssociatedModeStartsEachEntrysDefaultApplication) {
+  InstallAssociation();
+  ASSERT_EQ(mkdir((Work() + "/docs").c_str(), 0755), 0);
+  const std::string docs = Work() + "/docs/";
+  WriteFile(docs + "a b.ctest", "first\n");
+  WriteFile(docs + "c.ctest", "second\n");
+  WriteFile(docs + "unknown.zzz", "third\n");
+  WriteFile(Work() + "/list.txt", ListOf({
+                                      docs + "a b.ctest",
+                                      docs + "unknown.zzz",    // no association
+                                      docs + "missing.ctest",  // no such file
+                                      "\"" + docs + "a b.ctest\"  ",
+                                      "docs/c.ctest",
+                                  }));
+  Outcome outcome = Run({"/E:-z", "/L:list.txt", "/W"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 5; }));
+  // GIO names the program by its name on PATH; corvane starts it by its full path.
+  const std::string app = AssociatedProgram();
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted({
+                                       {app, docs + "a b.ctest", "-z"},
+                                       {"xdg-open", "\"" + docs + "unknown.zzz\" -z"},
+                                       {"xdg-open", "\"" + docs + "missing.ctest\" -z"},
+                                       {app, docs + "a b.ctest", "-z"},
+                                       {app, "docs/c.ctest", "-z"},
+                                   }));
+  for (const Start& start : Starts()) EXPECT_EQ(start.descriptors, "0,1,2");
+}
+
+TEST_F(LaunchTest, ABeforeTextAloneAlsoLooksTheProgramUp) {
+  InstallAssociation();
+  WriteFile(Work() + "/x.ctest", "some text\n");
+  WriteFile(Work() + "/list.txt", ListOf({"x.ctest"}));
+  Outcome outcome = Run({"/B:--view", "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 1; }));
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted({{AssociatedProgram(), "--view", "x.ctest"}}));
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+// The list file as the real binary meets it: exit codes for lists it cannot read, pipes,
+// devices, and paths longer than Windows would take.
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+class ListFileTest : public E2eTest {};
+
+TEST_F(ListFileTest, ExitCodeTellsWhyTheListCouldNotBeRead) {
+  ASSERT_EQ(mkdir((Work() + "/folder").c_str(), 0755), 0);
+  WriteFile(Work() + "/plain.txt", ListOf({"x"}));
+  WriteFile(Work() + "/empty.txt", "");
+  WriteFile(Work() + "/blanks.txt", " \t\r\n\r\n  \n\r");
+  WriteFile(Work() + "/ctrl-z.txt", "\x1a" + ListOf({"never.txt"}));
+  struct Case {
+    std::string list;
+    int code;
+  };
+  const std::vector<Case> cases = {
+      {"missing.txt", 2},
+      {Work() + "/missing.txt", 2},
+      {"no-folder/list.txt", 3},
+      {"/no-such-folder-for-corvane/list.txt", 3},
+      {"plain.txt/list.txt", 3},  // a file where a folder should be
+      {"folder", 5},
+      {"folder/", 5},
+      {std::string(300, 'n'), 206},  // a name longer than any file system takes
+      {"empty.txt", 0},
+      {"blanks.txt", 0},
+      {"ctrl-z.txt", 0},
+      {"/dev/null", 0},
+  };
+  for (const Case& c : cases) {
+    Outcome outcome = Run({"/X:" + Recorder(), "/L:" + c.list});
+    EXPECT_EQ(outcome.exit_code, c.code) << c.list;
+    EXPECT_EQ(outcome.err, "") << c.list;  // list failures end the run silently
+  }
+  EXPECT_EQ(StartCount(), 0u);
+}
+
+TEST_F(ListFileTest, AnUnreadableListEndsWithAccessDenied) {
+  const std::string list = Work() + "/secret.txt";
+  WriteFile(list, ListOf({"a"}));
+  std::vector<std::string> args = {"/X:/bin/true", "/L:" + list};
+  if (geteuid() != 0) {
+    ASSERT_EQ(chmod(list.c_str(), 0), 0);
+    EXPECT_EQ(Run(args).exit_code, 5);
+    return;
+  }
+  // root reads every file, so the list is read as nobody, with a copy of corvane that
+  // nobody can reach wherever the build tree lives.
+  ASSERT_EQ(chmod(list.c_str(), 0600), 0);
+  ASSERT_EQ(chmod(Root().c_str(), 0755), 0);
+  const std::string copy = Root() + "/corvane";
+  std::filesystem::copy_file(Corvane(), copy);
+  ASSERT_EQ(chmod(copy.c_str(), 0755), 0);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const gid_t nobody = 65534;
+    if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0) _exit(120);
+    if (chdir(Work().c_str()) != 0) _exit(121);
+    execl(copy.c_str(), copy.c_str(), args[0].c_str(), args[1].c_str(), nullptr);
+    _exit(122);
+  }
+  EXPECT_EQ(Finish(pid).exit_code, 5);
+}
+
+TEST_F(ListFileTest, AFifoIsReadAsItIsWritten) {
+  ASSERT_EQ(mkfifo((Work() + "/list").c_str(), 0600), 0);
+  pid_t pid = Launch({"/X:" + Recorder(), "/L:list", "/W"});
+  int writer = open((Work() + "/list").c_str(), O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  std::string first = "one\r\ntw";
+  ASSERT_EQ(write(writer, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+  // The first entry starts before the rest of the list even exists.
+  EXPECT_TRUE(WaitFor([&] { return StartCount() == 1; }));
+  std::string rest = "o\r\nthree";
+  ASSERT_EQ(write(writer, rest.data(), rest.size()), static_cast<ssize_t>(rest.size()));
+  close(writer);
+  EXPECT_EQ(Finish(pid).exit_code, 0);
+  ASSERT_TRUE(WaitFor([&] { return StartCount() == 3; }));
+  std::vector<std::string> entries;
+  for (const Start& start : Starts()) entries.push_back(start.argv.back());
+  // The last two start side by side and may log in either order.
+  std::sort(entries.begin() + 1, entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"one", "three", "two"}));
+}
+
+TEST_F(ListFileTest, StandardInputServesAsTheList) {
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+  pid_t pid = Launch({"/X:" + Recorder(), "/L:/dev/stdin", "/W"}, ends[0]);
+  close(ends[0]);
+  std::string list = ListOf({"a", "", "b"});
+  ASSERT_EQ(write(ends[1], list.data(), list.size()), static_cast<ssize_t>(list.size()));
+  close(ends[1]);
+  EXPECT_EQ(Finish(pid).exit_code, 0);
+  EXPECT_TRUE(WaitFor([&] { return StartCount() == 2; }));
+}
+
+// Windows would cut the path to 259 characters; cut, it could name another list.
+TEST_F(ListFileTest, APathLongerThanWindowsTakesIsOpenedWhole) {
+  const std::string folder = Work() + "/" + std::string(100, 'd');
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  const std::string list = folder + "/" + std::string(300 - folder.size() - 5, 'l') + ".txt";
+  ASSERT_EQ(list.size(), 300u);
+  const std::string decoy = list.substr(0, 259);
+  ASSERT_GT(decoy.size(), folder.size() + 1);  // a file beside the real list
+  WriteFile(list, ListOf({"from-the-long-path"}));
+  WriteFile(decoy, ListOf({"from-the-decoy"}));
+  Outcome outcome = Run({"/X:" + Recorder(), "/L:" + list});
+  EXPECT_EQ(outcome.exit_code, 0);
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 1; }));
+  ASSERT_EQ(Starts().size(), 1u);
+  EXPECT_EQ(Starts()[0].argv.back(), "from-the-long-path");
+}
+
+}  // namespace
