@@ -1,5 +1,7 @@
 #include "runtime/list_reader.h"
 
+#include <cstring>
+
 #include "platform/platform.h"
 
 uint32_t PendingIoError = 0;
@@ -13,40 +15,43 @@ struct Reader {
   void* file;
   bool open;
   char buffer[kListReadRoom];
-  uint32_t count;     // valid bytes in buffer
+  uint32_t count;     // valid bytes in buffer, none past a byte 26
   uint32_t position;  // next unread byte
-  bool ended;         // the end of data was met; no further read is made
+  bool ended;         // no further read is made; what is left in buffer is the last data
 };
 Reader reader;
 
-// One byte as 0 to 255, or kEndSignal. A byte 26 is left unread so that it ends the data for
-// good; a failed read ends only this request, so the next one reads again.
-int TakeByte() {
-  if (reader.ended) return kEndSignal;
-  if (reader.position == reader.count) {
-    uint32_t count = 0;
-    if (!platform::ReadBytes(reader.file, reader.buffer, kListReadRoom, &count)) {
-      uint32_t error = platform::LastErrorCode();
-      if (error != platform::kBrokenPipe) {
-        PendingIoError = error;
-        return kEndSignal;
-      }
-      count = 0;  // the writer of a pipe is gone: the normal end
+// Makes sure the buffer holds an unread byte; false when the request is to be answered with the
+// end signal. A failed read ends only this request, so the next one reads again.
+bool FillBuffer() {
+  if (reader.position < reader.count) return true;
+  if (reader.ended) return false;
+  uint32_t count = 0;
+  if (!platform::ReadBytes(reader.file, reader.buffer, kListReadRoom, &count)) {
+    uint32_t error = platform::LastErrorCode();
+    if (error != platform::kBrokenPipe) {
+      PendingIoError = error;
+      return false;
     }
-    if (count == 0 || count > kListReadRoom) {
-      reader.ended = true;
-      return kEndSignal;
-    }
-    reader.count = count;
-    reader.position = 0;
+    count = 0;  // the writer of a pipe is gone: the normal end
   }
-  unsigned char byte = static_cast<unsigned char>(reader.buffer[reader.position]);
-  if (byte == kEndOfData) {
+  if (count > kListReadRoom) count = 0;
+  // Nothing from the first byte 26 on is data: the buffer is cut there, once per read, so
+  // that no byte needs testing for it, and no further read is made.
+  if (const void* mark = std::memchr(reader.buffer, kEndOfData, count)) {
+    count = static_cast<uint32_t>(static_cast<const char*>(mark) - reader.buffer);
     reader.ended = true;
-    return kEndSignal;
   }
-  ++reader.position;
-  return byte;
+  if (count == 0) reader.ended = true;
+  reader.count = count;
+  reader.position = 0;
+  return count != 0;
+}
+
+// One byte as 0 to 255, or kEndSignal.
+int TakeByte() {
+  if (!FillBuffer()) return kEndSignal;
+  return static_cast<unsigned char>(reader.buffer[reader.position++]);
 }
 
 // Only the byte just taken is ever put back, and it is still in the buffer.
@@ -79,15 +84,18 @@ bool EndOfEntries() {
 
 Text ReadLineText() {
   Text line;
-  for (;;) {
-    int byte = TakeByte();
-    if (byte == kEndSignal) return line;
-    if (byte == '\r') {
-      PutBack();
-      return line;
-    }
-    line.Append(static_cast<char>(byte));
+  // Byte by byte this loop would cost several times the reads themselves: take each stretch of
+  // the buffer up to a CR whole. The CR is left for SkipLineEnd.
+  while (FillBuffer()) {
+    const char* start = reader.buffer + reader.position;
+    const uint32_t room = reader.count - reader.position;
+    const char* cr = static_cast<const char*>(std::memchr(start, '\r', room));
+    const uint32_t taken = cr ? static_cast<uint32_t>(cr - start) : room;
+    line.Append(start, taken);
+    reader.position += taken;
+    if (cr) break;
   }
+  return line;
 }
 
 void SkipLineEnd() {

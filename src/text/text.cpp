@@ -10,8 +10,9 @@ namespace {
 // Shared by every empty text, so that an empty text costs no allocation and still reads as "".
 char kEmpty[1] = {0};
 
+// old is null for a text that has no storage of its own yet; malloc is the cheaper call then.
 char* AllocateOrEnd(char* old, size_t size) {
-  char* bytes = static_cast<char*>(std::realloc(old, size));
+  char* bytes = static_cast<char*>(old ? std::realloc(old, size) : std::malloc(size));
   if (!bytes) platform::EndProcess(kOutOfMemoryExitCode);
   return bytes;
 }
