@@ -185,7 +185,7 @@ bool ShellExecuteRequest(ShellExecuteRecord* record) {
     // The same splitting corvane applies to its own command line; no shell ever sees it.
     size_t position = 0;
     for (;;) {
-      Text word = NextArgument(record->lpParameters, &position);
+      Text word = NextArgument(record->lpParameters, &position, SIZE_MAX);
       if (word.Empty()) break;
       words.emplace_back(word.Bytes(), word.Length());
     }

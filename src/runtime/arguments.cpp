@@ -28,7 +28,7 @@ Text SplitText(int index) {
 
 }  // namespace
 
-Text NextArgument(const char* line, size_t* position) {
+Text NextArgument(const char* line, size_t* position, size_t room) {
   size_t p = *position;
   for (;;) {
     while (IsLineBlank(line[p])) ++p;
@@ -36,10 +36,10 @@ Text NextArgument(const char* line, size_t* position) {
     p += 2;
   }
   Text argument;
-  while (line[p] != 0 && !IsLineBlank(line[p]) && argument.Length() < kArgumentRoom) {
+  while (line[p] != 0 && !IsLineBlank(line[p]) && argument.Length() < room) {
     if (line[p] == '"') {
       ++p;
-      while (line[p] != 0 && line[p] != '"' && argument.Length() < kArgumentRoom)
+      while (line[p] != 0 && line[p] != '"' && argument.Length() < room)
         argument.Append(line[p++]);
       if (line[p] == '"') ++p;
     } else {
