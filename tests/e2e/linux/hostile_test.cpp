@@ -107,14 +107,7 @@ TEST_F(HostileTest, AHundredThousandByteEntryArrivesWhole) {
   std::vector<Start> starts = Starts();
   ASSERT_EQ(starts.size(), 2u);
   if (starts[0].argv.size() == 4 && starts[0].argv[2] == "next") std::swap(starts[0], starts[1]);
-  // However the splitting cuts a run this long, every byte arrives, in order.
-  ASSERT_GE(starts[0].argv.size(), 3u);
-  EXPECT_EQ(starts[0].argv[1], "-b");
-  std::string joined;
-  for (size_t i = 2; i < starts[0].argv.size(); ++i) joined += starts[0].argv[i];
-  EXPECT_EQ(joined.substr(0, entry.size()), entry);
-  const std::string tail = joined.substr(std::min(entry.size(), joined.size()));
-  EXPECT_TRUE(tail == "-e" || tail == " -e") << tail;
+  EXPECT_EQ(starts[0].argv, (Argv{Recorder(), "-b", entry, "-e"}));
   EXPECT_EQ(starts[1].argv, (Argv{Recorder(), "-b", "next", "-e"}));
 
   Outcome documents = Run({"/L:list.txt"});
