@@ -14,7 +14,16 @@ target_compile_options(corvane PRIVATE ${CORVANE_WIN_FLAGS})
 target_link_libraries(corvane PRIVATE corvane_core corvane_platform_win32 shell32 user32)
 target_link_options(corvane PRIVATE -static -s -Wl,--gc-sections -mwindows)
 
+# Version information and the manifest (asInvoker, the Windows versions it knows). Kept apart
+# from corvane's sources so that none of their compiler flags reach windres.
+enable_language(RC)
+add_library(corvane_resources OBJECT res/corvane.rc)
+set_property(SOURCE res/corvane.rc APPEND PROPERTY OBJECT_DEPENDS
+  ${CMAKE_CURRENT_SOURCE_DIR}/res/corvane.manifest)
+target_link_libraries(corvane PRIVATE corvane_resources)
+
 if(CORVANE_TESTS)
   enable_testing()
   add_subdirectory(tests/e2e/windows)
+  add_subdirectory(tests/footprint)
 endif()
