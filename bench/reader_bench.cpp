@@ -32,8 +32,7 @@ const std::string& ListOfLines(int line_length) {
   std::string line;
   for (size_t written = 0, number = 0; written < list_size; written += line.size(), ++number) {
     line = number % 16 == 0 ? "  " : "";
-    line += "/home/user/pictures/" + std::to_string(number % 7) + "/";
-    line += std::to_string(number);
+    line += "/pictures/" + std::to_string(number);
     if (line.size() + 6 < static_cast<size_t>(line_length))
       line.append(line_length - 6 - line.size(), 'x');
     line += ".jpg\r\n";
