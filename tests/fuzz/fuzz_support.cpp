@@ -1,0 +1,310 @@
+#include "fuzz_support.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+void FuzzFail(const char* file, int line, const char* condition, const std::string& detail) {
+  std::fprintf(stderr, "\n%s:%d: check failed: %s\n%s\n", file, line, condition, detail.c_str());
+  std::abort();
+}
+
+std::string Escaped(const std::string& s) {
+  const size_t kShown = 300;
+  std::string out;
+  for (size_t i = 0; i < s.size() && i < kShown; ++i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c >= 32 && c < 127 && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      out += hex;
+    }
+  }
+  if (s.size() > kShown) out += "... (" + std::to_string(s.size()) + " bytes)";
+  return out;
+}
+
+void CheckCalls(const std::vector<std::string>& want, const std::vector<std::string>& got) {
+  size_t i = 0;
+  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
+  if (i == want.size() && i == got.size()) return;
+  std::string detail = "first difference at call " + std::to_string(i) + "\n";
+  size_t from = i > 3 ? i - 3 : 0;
+  for (size_t k = from; k < i + 3 && k < std::max(want.size(), got.size()); ++k) {
+    detail += "  want[" + std::to_string(k) + "] " + (k < want.size() ? Escaped(want[k]) : "-") +
+              "\n   got[" + std::to_string(k) + "] " + (k < got.size() ? Escaped(got[k]) : "-") +
+              "\n";
+  }
+  FuzzFail(__FILE__, __LINE__, "calls as the rules give them", detail);
+}
+
+std::string InputCursor::Bytes(size_t count) {
+  count = std::min(count, size_ - at_);
+  std::string bytes(reinterpret_cast<const char*>(data_ + at_), count);
+  at_ += count;
+  return bytes;
+}
+
+std::string InputCursor::UpToZero() {
+  size_t end = at_;
+  while (end < size_ && data_[end] != 0) ++end;
+  std::string text = Bytes(end - at_);
+  if (at_ < size_) ++at_;
+  return text;
+}
+
+// ----- the list file
+
+namespace {
+
+// Failure codes a read may report; 109 stands for the normal end of a pipe, so it comes often.
+const uint32_t kReadErrors[16] = {109, 109, 109, 5,    6,    23,         32,         33,
+                                  38,  87,  995, 1117, 1784, 0x80000000, 0xFFFFFFFF, 1};
+const uint32_t kOpenErrors[4] = {2, 3, 5, 32};
+const size_t kWholeRead = 128;
+
+}  // namespace
+
+ListScript TakeListScript(InputCursor& input) {
+  ListScript script;
+  uint8_t flags = input.Byte();
+  script.open_fails = flags & 1;
+  script.open_error = kOpenErrors[(flags >> 1) & 3];
+  script.close_fails = flags & 8;
+  script.plan = input.Bytes(input.Byte());
+  return script;
+}
+
+void SetContent(ListScript& script, const std::string& content) {
+  size_t at = 0;
+  script.reads.clear();
+  for (unsigned char step : script.plan) {
+    if (step >= 240) {
+      script.reads.push_back({"", kReadErrors[step - 240]});
+    } else {
+      std::string bytes = content.substr(at, step % 129);
+      at += bytes.size();
+      script.reads.push_back({bytes, 0});
+    }
+  }
+  for (; at < content.size(); at += kWholeRead)
+    script.reads.push_back({content.substr(at, kWholeRead), 0});
+}
+
+void ApplyListScript(const ListScript& script, fake::State& fake) {
+  fake.open_ok = !script.open_fails;
+  fake.open_error = script.open_error;
+  fake.close_ok = !script.close_fails;
+  fake.close_error = script.close_error;
+  fake.reads.assign(script.reads.begin(), script.reads.end());
+}
+
+namespace {
+
+// The file as the reader meets it: bytes, failed reads, and the end of the data, each tagged
+// with the read that brought it. Nothing past the end is ever looked at.
+struct Event {
+  enum Kind { kByte, kFail, kEnd } kind;
+  unsigned char byte;
+  uint32_t code;
+  size_t read;
+};
+
+std::vector<Event> EventsOf(const std::vector<fake::ReadResult>& reads) {
+  std::vector<Event> events;
+  for (size_t r = 0; r < reads.size(); ++r) {
+    const fake::ReadResult& read = reads[r];
+    if (read.error == platform::kBrokenPipe || (read.error == 0 && read.bytes.empty())) {
+      events.push_back({Event::kEnd, 0, 0, r});
+      return events;
+    }
+    if (read.error) {
+      events.push_back({Event::kFail, 0, read.error, r});
+      continue;
+    }
+    for (char c : read.bytes) {
+      unsigned char byte = static_cast<unsigned char>(c);
+      if (byte == 26) {
+        events.push_back({Event::kEnd, 0, 0, r});
+        return events;
+      }
+      events.push_back({Event::kByte, byte, 0, r});
+    }
+  }
+  events.push_back({Event::kEnd, 0, 0, reads.size()});  // the fake's answer past the script
+  return events;
+}
+
+class Walk {
+ public:
+  explicit Walk(std::vector<Event> events) : events_(std::move(events)) {}
+  // Bytes and failures are used up; the end stays.
+  Event Take() {
+    const Event& e = events_[at_];
+    reads_ = std::max(reads_, e.read + 1);
+    if (e.kind != Event::kEnd) ++at_;
+    return e;
+  }
+  void PutBack() { --at_; }
+  size_t Reads() const { return reads_; }
+
+ private:
+  std::vector<Event> events_;
+  size_t at_ = 0;
+  size_t reads_ = 0;
+};
+
+}  // namespace
+
+ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads) {
+  Walk walk(EventsOf(reads));
+  ModelListFile model;
+  for (;;) {
+    // Blanks before an entry.
+    bool end = false;
+    for (;;) {
+      Event e = walk.Take();
+      if (e.kind == Event::kFail) model.failure = e.code;
+      if (e.kind != Event::kByte) {
+        end = true;
+        break;
+      }
+      if (!ModelBlank(e.byte)) {
+        walk.PutBack();
+        break;
+      }
+    }
+    if (end) break;
+    // The entry, up to its CR.
+    std::string entry;
+    for (;;) {
+      Event e = walk.Take();
+      if (e.kind == Event::kFail) model.failure = e.code;
+      if (e.kind != Event::kByte) break;
+      if (e.byte == '\r') {
+        walk.PutBack();
+        break;
+      }
+      entry += static_cast<char>(e.byte);
+    }
+    // The line end: a failure above leaves the rest of the line to skip.
+    bool cr = false;
+    for (;;) {
+      Event e = walk.Take();
+      if (e.kind == Event::kFail) model.failure = e.code;
+      if (e.kind != Event::kByte) break;
+      if (e.byte == '\r') {
+        cr = true;
+        break;
+      }
+    }
+    if (cr) {
+      Event e = walk.Take();
+      if (e.kind == Event::kFail) model.failure = e.code;
+      if (e.kind == Event::kByte && e.byte != '\n') walk.PutBack();
+    }
+    if (model.failure) break;
+    model.entries.push_back({entry, walk.Reads()});
+  }
+  model.reads = walk.Reads();
+  return model;
+}
+
+// ----- the command line
+
+ModelArguments ModelSplit(const std::string& line) {
+  ModelArguments model;
+  const size_t n = line.size();
+  auto at = [&](size_t k) { return k < n ? static_cast<unsigned char>(line[k]) : 0; };
+  size_t i = 0;
+  bool program_name = true;
+  for (;;) {
+    // Blanks and empty pairs of quotes between arguments.
+    while (i < n && (ModelBlank(at(i)) || (at(i) == '"' && at(i + 1) == '"')))
+      i += at(i) == '"' ? 2 : 1;
+    std::string argument;
+    bool quoted = false;
+    while (i < n) {
+      unsigned char c = at(i);
+      if (argument.size() == 4096) {
+        if (quoted && c == '"') {
+          ++i;
+        } else if (quoted) {
+          model.unsure = true;
+          return model;
+        }
+        break;
+      }
+      ++i;
+      if (quoted) {
+        if (c == '"')
+          quoted = false;
+        else
+          argument += static_cast<char>(c);
+      } else if (ModelBlank(c)) {
+        break;
+      } else if (c == '"') {
+        quoted = true;
+      } else {
+        argument += static_cast<char>(c);
+      }
+    }
+    if (argument.empty()) return model;  // the end of the line
+    if (!program_name) model.arguments.push_back(argument);
+    program_name = false;
+  }
+}
+
+// ----- the text helpers
+
+bool ModelBlank(unsigned char c) { return c <= 32; }
+
+std::string ModelTrim(const std::string& s) {
+  size_t first = 0, last = s.size();
+  while (first < last && ModelBlank(s[first])) ++first;
+  while (last > first && ModelBlank(s[last - 1])) --last;
+  return s.substr(first, last - first);
+}
+
+std::string ModelQuote(const std::string& entry) {
+  std::string t = ModelTrim(entry);
+  if (t.empty() || t.front() != '"') t = '"' + t;
+  if (t.back() != '"') t += '"';
+  return t;
+}
+
+std::string ModelDirectory(const std::string& path) {
+  size_t last = path.find_last_of(":\\");
+  return last == std::string::npos ? "" : path.substr(0, last + 1);
+}
+
+// ----- calls
+
+std::string QuotedCall(const std::string& text) {
+  return "\"" + text.substr(0, text.find('\0')) + "\"";
+}
+
+std::string PointerCall(uintptr_t p) {
+  if (!p) return "null";
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%#llx", static_cast<unsigned long long>(p));
+  return buffer;
+}
+
+std::string ShellCall(const std::string& file, const std::string* parameters) {
+  return "ShellExecute(cbSize=" + std::to_string(sizeof(platform::ShellExecuteRecord)) +
+         " fMask=64 hwnd=null lpVerb=null lpFile=" + QuotedCall(file) +
+         " lpParameters=" + (parameters ? QuotedCall(*parameters) : "null") +
+         " lpDirectory=null nShow=10 hInstApp=null lpIDList=null lpClass=null hkeyClass=null"
+         " dwHotKey=0 hIcon=null hProcess=null)";
+}
+
+const char kCreateList[] = "CreateFile(\"list.txt\")";
+const char kReadList[] = "ReadFile(0xf11e, 128)";
+const char kCloseList[] = "CloseHandle(0xf11e)";
+
+std::string ExitCall(uint32_t code) { return "ExitProcess(" + std::to_string(code) + ")"; }

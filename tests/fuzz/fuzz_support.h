@@ -1,0 +1,101 @@
+// What the fuzz targets share: the layout of a fuzz input, the fake scripted from it, and
+// small reference models of the splitting and list-reading rules, written straight from the
+// rules over whole strings and event streams rather than buffers and positions, so that they
+// share no mistake with the code under test.
+#ifndef CORVANE_TESTS_FUZZ_FUZZ_SUPPORT_H_
+#define CORVANE_TESTS_FUZZ_FUZZ_SUPPORT_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/fake.h"
+#include "text/text.h"
+
+// Stops the fuzzer with a message; libFuzzer keeps the input that got here.
+#define FUZZ_CHECK(condition, ...)                                             \
+  do {                                                                         \
+    if (!(condition)) FuzzFail(__FILE__, __LINE__, #condition, ##__VA_ARGS__); \
+  } while (0)
+[[noreturn]] void FuzzFail(const char* file, int line, const char* condition,
+                           const std::string& detail = "");
+
+inline std::string S(const Text& t) { return std::string(t.Bytes(), t.Length()); }
+// Printable, for failure messages.
+std::string Escaped(const std::string& s);
+// Fails at the first call that differs, printing both sequences around it.
+void CheckCalls(const std::vector<std::string>& want, const std::vector<std::string>& got);
+
+// Takes the input apart front to back; a short input reads as zeros and empty texts.
+class InputCursor {
+ public:
+  InputCursor(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+  std::string Bytes(size_t count);
+  // Up to the next zero byte, which is dropped.
+  std::string UpToZero();
+  std::string Rest() { return Bytes(size_ - at_); }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t at_ = 0;
+};
+
+// How the list file behaves. Encoded as a flags byte, a count byte and that many read bytes:
+//   flags bit 0: the open fails, with code {2, 3, 5, 32}[bits 1-2]; bit 3: the close fails (6).
+//   read byte 240 to 255: the read fails with a code from a fixed table (109 among them);
+//   any other byte b: the read brings b % 129 bytes of the content (0: the physical end).
+// After the scripted reads the rest of the content comes in reads of 128, then the end.
+struct ListScript {
+  bool open_fails = false;
+  uint32_t open_error = 0;
+  bool close_fails = false;
+  uint32_t close_error = 6;
+  std::string plan;
+  std::vector<fake::ReadResult> reads;  // what each read brings; past the last, the end
+};
+ListScript TakeListScript(InputCursor& input);
+// Cuts the content into the reads the plan asks for.
+void SetContent(ListScript& script, const std::string& content);
+void ApplyListScript(const ListScript& script, fake::State& fake);
+
+// The list run's walk over the reader, by the rules: the entries it would use, and how many
+// reads had been made when each was used.
+struct ModelEntry {
+  std::string text;
+  size_t reads;
+};
+struct ModelListFile {
+  std::vector<ModelEntry> entries;
+  size_t reads = 0;      // in all
+  uint32_t failure = 0;  // what a check ends the process with; 0 when the data ended normally
+};
+ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads);
+
+// The arguments after the program name, by the splitting rules. A quoted stretch cut by the
+// 4096-character bound may go on in more than one way; from that argument on, the model only
+// knows the arguments before it, and unsure is set.
+struct ModelArguments {
+  std::vector<std::string> arguments;
+  bool unsure = false;
+};
+ModelArguments ModelSplit(const std::string& line);
+
+// The text helpers, by their rules.
+bool ModelBlank(unsigned char c);
+std::string ModelTrim(const std::string& s);
+std::string ModelQuote(const std::string& entry);
+std::string ModelDirectory(const std::string& path);
+
+// Calls as the fake records them.
+std::string QuotedCall(const std::string& text);  // as a zero-terminated text: cut at a zero
+std::string PointerCall(uintptr_t p);
+std::string ShellCall(const std::string& file, const std::string* parameters);
+extern const char kCreateList[];  // for the path "list.txt"
+extern const char kReadList[];
+extern const char kCloseList[];
+std::string ExitCall(uint32_t code);
+
+#endif  // CORVANE_TESTS_FUZZ_FUZZ_SUPPORT_H_

@@ -1,0 +1,182 @@
+// The whole program on any command line and list file: every call it makes, and how the
+// process ends, must be what the rules give. Since the started texts are compared whole, no
+// start can carry anything but the list's entries, the B- and E-texts and the program named or
+// looked up. Input: the list script (fuzz_support.h), a count byte and that many outcome bytes
+// (how the shell answers the n-th start and the n-th lookup), the raw command line, a zero
+// byte, and the list file.
+#include "driver/run.h"
+#include "driver/settings.h"
+#include "fuzz_support.h"
+#include "platform/fake.h"
+#include "runtime/arguments.h"
+#include "runtime/list_reader.h"
+
+namespace {
+
+// Shell answers, from bits 3-4 of an outcome byte. Past the outcomes the fake succeeds and
+// hands out the handles 0x100, 0x104, ...
+fake::ShellResult ShellAnswer(uint8_t outcome, size_t n) {
+  switch ((outcome >> 3) & 3) {
+    case 0: return {true, reinterpret_cast<void*>(uintptr_t(0x10000 + 16 * n)), 0};
+    case 1: return {false, nullptr, 2};
+    case 2: return {true, nullptr, 0};  // handed to a program that was already running
+    default: return {false, nullptr, 1155};
+  }
+}
+
+// Lookup answers, from bits 0-2 of an outcome byte; past the outcomes: no association.
+fake::FindResult FindAnswer(uint8_t outcome, size_t n) {
+  switch (outcome & 7) {
+    case 0: return {31, ""};
+    case 1: return {42, "C:\\Apps\\app" + std::to_string(n) + ".exe"};
+    case 2: return {33, ""};                         // success that writes nothing
+    case 3: return {32, "C:\\Junk\\not found.exe"};  // a failure that wrote anyway
+    case 4: return {2, ""};
+    case 5: return {~uintptr_t(0), "D:\\big code.exe"};
+    case 6: return {0, "x"};
+    default: return {42, std::string(300, 'p')};  // fills the room with no zero
+  }
+}
+
+// The program, by the rules: the calls it makes and the code it ends with.
+class Model {
+ public:
+  Model(const std::string& line, const ListScript& list, const std::string& outcomes)
+      : list_(list), outcomes_(outcomes) {
+    ModelArguments split = ModelSplit(line);
+    arguments_ = split.arguments;
+    if (split.unsure) {  // the splitter has its own target; take its word here
+      arguments_.clear();
+      for (int i = 1; i <= ArgumentCount(); ++i) arguments_.push_back(S(ArgumentText(i)));
+    }
+    Body();
+  }
+  std::vector<std::string> calls;
+  uint32_t code = 0;
+
+ private:
+  void Body() {
+    for (const std::string& argument : arguments_) {
+      std::string a = ModelTrim(argument);
+      if (a.empty()) continue;  // quoted blanks: neither an option nor a plain argument
+      if (a[0] == '/' || a[0] == '-') {
+        unsigned char letter = a.size() > 1 ? static_cast<unsigned char>(a[1]) : 0;
+        if (letter >= 'a' && letter <= 'z') letter -= 32;
+        std::string value = a.size() > 3 ? a.substr(3) : "";
+        if (letter == 'B') b_ = value;
+        if (letter == 'E') e_ = value;
+        if (letter == 'L') l_ = value;
+        if (letter == 'X') x_ = value;
+        if (letter == 'W') wait_ = false;
+        continue;
+      }
+      if (arguments_.size() == 1)
+        Start("", a, true);
+      else
+        Usage();
+      return End(0);
+    }
+    if (l_.empty()) {
+      Usage();
+      return End(0);
+    }
+    ListRun();
+  }
+
+  void ListRun() {
+    const bool no_exe = x_.empty();
+    const bool lookup = no_exe && (!b_.empty() || !e_.empty());
+    std::string exe = x_;
+    calls.push_back("CreateFile(" + QuotedCall(l_) + ")");
+    if (list_.open_fails) return End(list_.open_error);
+    ModelListFile file = ModelReader(list_.reads);
+    size_t reads = 0;
+    for (const ModelEntry& entry : file.entries) {
+      calls.insert(calls.end(), entry.reads - reads, kReadList);
+      reads = entry.reads;
+      if (lookup) {
+        calls.push_back("FindExecutable(" + QuotedCall(entry.text) + ", " +
+                        QuotedCall(ModelDirectory(entry.text)) + ", cleared[261])");
+        fake::FindResult found = FindAnswer(Outcome(lookups_), lookups_);
+        ++lookups_;
+        exe = found.code > 32 ? found.program.substr(0, 260) : "";
+        exe = exe.substr(0, exe.find('\0'));
+      }
+      std::string command = ModelTrim(b_ + " " + ModelQuote(entry.text) + " " + e_);
+      Start(exe, command, no_exe && exe.empty());
+    }
+    calls.insert(calls.end(), file.reads - reads, kReadList);
+    if (file.failure) return End(file.failure);
+    calls.push_back(kCloseList);
+    End(list_.close_fails ? list_.close_error : 0);
+  }
+
+  void Start(const std::string& program, const std::string& command, bool direct) {
+    calls.push_back(direct ? ShellCall(command, nullptr) : ShellCall(program, &command));
+    fake::ShellResult answer{true, reinterpret_cast<void*>(default_handle_), 0};
+    if (starts_ < outcomes_.size())
+      answer = ShellAnswer(Outcome(starts_), starts_);
+    else
+      default_handle_ += 4;
+    ++starts_;
+    if (!answer.ok || !answer.process) return;
+    std::string handle = PointerCall(reinterpret_cast<uintptr_t>(answer.process));
+    if (wait_) calls.push_back("WaitForInputIdle(" + handle + ", 4294967295)");
+    calls.push_back("CloseHandle(" + handle + ")");
+  }
+
+  void Usage() {
+    calls.push_back("MessageBox(\"" CORVANE_USAGE "\", \"" CORVANE_CAPTION "\", 64)");
+  }
+
+  void End(uint32_t exit_code) {
+    code = exit_code;
+    calls.push_back(ExitCall(exit_code));
+  }
+
+  uint8_t Outcome(size_t n) const { return n < outcomes_.size() ? outcomes_[n] : 0; }
+
+  const ListScript& list_;
+  const std::string& outcomes_;
+  std::vector<std::string> arguments_;
+  std::string b_, e_, l_, x_;
+  bool wait_ = true;
+  size_t starts_ = 0;
+  size_t lookups_ = 0;
+  uintptr_t default_handle_ = 0x100;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  InputCursor input(data, size);
+  ListScript list = TakeListScript(input);
+  std::string outcomes = input.Bytes(input.Byte());
+  std::string line = input.UpToZero();
+  SetContent(list, input.Rest());
+
+  fake::State& fake = fake::Reset();
+  ApplyListScript(list, fake);
+  fake.raw_command_line = line;
+  for (size_t n = 0; n < outcomes.size(); ++n) {
+    fake.shell.push_back(ShellAnswer(outcomes[n], n));
+    fake.find.push_back(FindAnswer(outcomes[n], n));
+  }
+  ResetSettings();
+  PendingIoError = 0;
+
+  Model model(line, list, outcomes);
+  // Through a plain pointer: the compiler may assume that a [[noreturn]] call never returns.
+  void (*volatile run)() = Run;
+  uint32_t code = 0;
+  try {
+    run();
+    FuzzFail(__FILE__, __LINE__, "Run() ended the process", "it returned");
+  } catch (const fake::ProcessEnded& ended) {
+    code = ended.code;
+  }
+  FUZZ_CHECK(code == model.code,
+             std::to_string(code) + " instead of " + std::to_string(model.code));
+  CheckCalls(model.calls, fake::Calls());
+  return 0;
+}

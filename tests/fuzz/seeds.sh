@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Writes the seed corpus: the edge cases of the splitting, list-reading and run rules, each in
+# its target's input layout (fuzz_support.h, run_fuzzer.cpp). Texts are printf %b strings: \r,
+# \n, \t, \xHH, and \\ for one backslash.
+set -euo pipefail
+cd "$(dirname "$0")/corpus"
+rm -f arguments/* list_reader/* run/*
+
+seed() { printf '%b' "$2" >"$1"; }
+repeat() { printf "%$2s" | tr ' ' "$1"; }
+# The list script: flags, then the read plan as hex bytes ("" for none).
+list() {
+  local flags=$1 plan=($2)
+  printf '\\x%02x\\x%02x' "$flags" "${#plan[@]}"
+  local b
+  for b in "${plan[@]}"; do printf '\\x%s' "$b"; done
+}
+# A plan of n reads of one byte each.
+ones() { local n=$1; while [ "$n" -gt 0 ]; do printf '01 '; n=$((n - 1)); done; }
+# The run's input: list script, outcome bytes (hex), command line, the list file.
+run() {
+  local name=$1 flags=$2 plan=$3 outcomes=($4) line=$5 file=$6
+  local head
+  head=$(list "$flags" "$plan")
+  head+=$(printf '\\x%02x' "${#outcomes[@]}")
+  local b
+  for b in "${outcomes[@]}"; do head+="\\x$b"; done
+  seed "run/$name" "$head$line\\x00$file"
+}
+
+# ----- arguments: the raw line up to its first zero byte; the zero-separated pieces as argv
+seed arguments/plain 'x.exe /L:list.txt /X:viewer.exe'
+seed arguments/quoted-program '"C:\\Program Files\\Tools\\x.exe" /B:"-a -b" /L:"my list.txt"'
+seed arguments/quoted-value 'x.exe /X:"C:\\Program Files\\Viewer\\view.exe" /L:list.txt'
+seed arguments/backslash-before-quote 'x.exe /X:"C:\\Tools\\" /L:a.txt'
+seed arguments/backslash-escapes-nothing 'x.exe /B:a\\"b" c'
+seed arguments/unterminated 'x.exe /E:"unterminated text'
+seed arguments/empty-pair 'x.exe "" /L:a.txt'
+seed arguments/two-pairs 'x.exe """" b'
+seed arguments/pair-before-option 'x.exe ""/L:a.txt'
+seed arguments/pair-inside 'x.exe a""b'
+seed arguments/stretch-then-text 'x.exe "a b"c d'
+seed arguments/nested-pairs 'x.exe "/B:-p ""x y""" /L:l.txt'
+seed arguments/trailing-quote 'x.exe a"'
+seed arguments/quoted-blank 'x.exe " "'
+seed arguments/lone-quote 'x.exe "'
+seed arguments/blanks-only 'x.exe   \t '
+seed arguments/tabs 'x.exe\t/L:a.txt\t/W'
+seed arguments/high-bytes 'x.exe \xa0\xff /L:\x80\x81 \x01\x1f'
+seed arguments/long-word "x.exe $(repeat w 5000) z"
+seed arguments/long-stretch "x.exe \"$(repeat q 4095) \"rest of it\" z"
+seed arguments/stretch-ends-at-bound "x.exe \"$(repeat q 4096)\"next"
+seed arguments/argv 'corvane\x00/L:a.txt\x00\x00/W\x00 \x00'
+
+# ----- list_reader: the list script, then the file
+seed list_reader/crlf "$(list 0 '')a.txt\r\nb.txt\r\n"
+seed list_reader/blank-lines "$(list 0 "$(ones 40)")\r\n  a.txt  \r\n\t\r\n\r\nb.txt"
+seed list_reader/cr-only "$(list 0 '02 02')a\rb\r"
+seed list_reader/cr-cr-lf "$(list 0 '')a\r\r\nb"
+seed list_reader/lf-only "$(list 0 '')a\nb\nc\n"
+seed list_reader/lf-then-crlf "$(list 0 '')a\n\r\nb"
+seed list_reader/ctrl-z "$(list 0 '05 03')one\r\ntw\x1ao\r\nthree\r\n"
+seed list_reader/ctrl-z-after-cr "$(list 0 '02')a\r\x1ab"
+seed list_reader/nuls "$(list 0 '')\x00\x00a\x00b\r\n"
+seed list_reader/empty "$(list 0 '')"
+seed list_reader/blanks-only "$(list 0 '')\x20\t\r\n\n\r"
+seed list_reader/bom "$(list 0 '')\xef\xbb\xbfa\r\n"
+seed list_reader/crlf-across-reads "$(list 0 '80')$(repeat x 127)\r\ny"
+seed list_reader/cr-ends-read "$(list 0 '03 02')ab\r\ncd"
+seed list_reader/zero-read-midway "$(list 0 '03 00')ab\r\ncd"
+seed list_reader/fail-before-entry "$(list 0 'f3')x\r\n"
+seed list_reader/fail-in-line "$(list 0 '02 f4')abcd\r\nz"
+seed list_reader/fail-after-cr "$(list 0 '04 f6')abc\r\nz"
+seed list_reader/two-fails-one-step "$(list 0 '01 f3 01 f5')a b\r\nz"
+seed list_reader/broken-pipe-after-entries "$(list 0 '06 f0')a\r\nb\r\nc"
+seed list_reader/open-fails "$(list 5 '')a\r\n"
+seed list_reader/close-fails "$(list 8 '')a\r\nb"
+
+# ----- run: list script, outcomes, command line, list file
+docs='C:\\docs\\a b.txt\r\n  "D:\\q d.txt"  \r\n'
+run usage 0 '' '' 'x.exe' ''
+run single-argument 0 '' '' 'x.exe  readme.txt ' ''
+run single-plain-after-option 0 '' '' 'x.exe /W readme.txt' ''
+run plain-after-list 0 '' '' 'x.exe /L:files.txt extra' "$docs"
+run options-without-list 0 '' '' 'x.exe /X:prog.exe / - /B' ''
+run named-program 0 '' '' 'x.exe /X:viewer.exe /B:-r /L:files.txt /E:-z' "$docs"
+run documents 0 '' '' 'x.exe -l:files.txt' "$docs"
+run no-wait 0 '' '08 10 00' 'x.exe /L:files.txt /W' "$docs\r\nthird\r\n"
+run unknown-and-repeated 0 '' '' 'x.exe /Q:anything /L:a.txt /L:b.txt /A:x /1:x /\xe9:x' "$docs"
+run e-text-with-blank 0 '' '' 'x.exe "/E: -z" /L:l.txt' 'a b.txt\r\n'
+run quoted-blank-argument 0 '' '' 'x.exe " " /L:l.txt' 'a\r\n'
+run associated 0 '' '01 00 0a 03 05 07 0e' 'x.exe /B:-p /L:l.txt' \
+  'D:\\docs\\a b.txt  \r\nreport.txt\r\n"C:\\q.txt"\r\nd:/x/y.doc\r\nD:report.txt\r\nz\x00\\y\r\nw\r\n'
+run hostile-entries 0 '' '' 'x.exe /X:viewer.exe /L:l.txt' \
+  'a.txt" & calc & "\r\n; touch pwned\r\n$(touch pwned)\r\n`touch pwned`\r\n%PATH%\r\nfile[1].txt\r\n-readme.txt\r\n\xef\xbb\xbfbom\r\n\x80\xff\r\nx\x00y\r\n'
+run open-fails 3 '' '' 'x.exe /X:v.exe /L:missing\\list.txt' ''
+run read-fails 0 '08 f4' '' 'x.exe /X:v.exe /L:l.txt' 'first\r\nsecond\r\n'
+run close-fails 8 '' '' 'x.exe /L:l.txt' 'a\r\nb\r\n'
