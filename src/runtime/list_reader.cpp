@@ -54,9 +54,6 @@ int TakeByte() {
   return static_cast<unsigned char>(reader.buffer[reader.position++]);
 }
 
-// Only the byte just taken is ever put back, and it is still in the buffer.
-void PutBack() { --reader.position; }
-
 }  // namespace
 
 void OpenListFile(const Text& path) {
@@ -72,14 +69,15 @@ void OpenListFile(const Text& path) {
 }
 
 bool EndOfEntries() {
-  for (;;) {
-    int byte = TakeByte();
-    if (byte == kEndSignal) return true;
-    if (!IsBlank(static_cast<unsigned char>(byte))) {
-      PutBack();
-      return false;
+  // Looks at the bytes in place rather than taking one and putting it back: the same result,
+  // at a fraction of the cost per entry.
+  while (FillBuffer()) {
+    while (reader.position < reader.count) {
+      if (!IsBlank(static_cast<unsigned char>(reader.buffer[reader.position]))) return false;
+      ++reader.position;
     }
   }
+  return true;
 }
 
 Text ReadLineText() {
@@ -99,13 +97,19 @@ Text ReadLineText() {
 }
 
 void SkipLineEnd() {
+  // The common case, a CR LF within the buffer, in one step.
+  if (reader.count - reader.position >= 2 && reader.buffer[reader.position] == '\r' &&
+      reader.buffer[reader.position + 1] == '\n') {
+    reader.position += 2;
+    return;
+  }
   for (;;) {
     int byte = TakeByte();
     if (byte == kEndSignal) return;
     if (byte == '\r') break;
   }
-  int byte = TakeByte();
-  if (byte != kEndSignal && byte != '\n') PutBack();
+  if (!FillBuffer()) return;
+  if (reader.buffer[reader.position] == '\n') ++reader.position;
 }
 
 void CloseListFile() {
@@ -114,6 +118,4 @@ void CloseListFile() {
   if (!platform::CloseFile(reader.file)) PendingIoError = platform::LastErrorCode();
 }
 
-void ExitOnIoError() {
-  if (PendingIoError != 0) platform::EndProcess(PendingIoError);
-}
+void EndOnIoError() { platform::EndProcess(PendingIoError); }

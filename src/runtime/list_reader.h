@@ -21,7 +21,11 @@ Text ReadLineText();
 // Moves past the CR and one LF directly after it.
 void SkipLineEnd();
 void CloseListFile();
-// Ends the process silently with PendingIoError as exit code, when it is not 0.
-void ExitOnIoError();
+// Ends the process silently with PendingIoError as exit code, when it is not 0. Called after
+// every step of the reader, so the test is inline.
+[[noreturn]] void EndOnIoError();
+inline void ExitOnIoError() {
+  if (PendingIoError != 0) EndOnIoError();
+}
 
 #endif  // CORVANE_RUNTIME_LIST_READER_H_

@@ -7,10 +7,7 @@
 
 namespace {
 
-// Shared by every empty text, so that an empty text costs no allocation and still reads as "".
-char kEmpty[1] = {0};
-
-// old is null for a text that has no storage of its own yet; malloc is the cheaper call then.
+// old is null for a text that has no memory of its own yet; malloc is the cheaper call then.
 char* AllocateOrEnd(char* old, size_t size) {
   char* bytes = static_cast<char*>(old ? std::realloc(old, size) : std::malloc(size));
   if (!bytes) platform::EndProcess(kOutOfMemoryExitCode);
@@ -19,18 +16,11 @@ char* AllocateOrEnd(char* old, size_t size) {
 
 }  // namespace
 
-Text::Text() : bytes_(kEmpty), length_(0), capacity_(0) {}
-
 Text::Text(const char* bytes, size_t length) : Text() { Append(bytes, length); }
 
 Text::Text(const Text& other) : Text() { Append(other.bytes_, other.length_); }
 
-Text::Text(Text&& other) noexcept
-    : bytes_(other.bytes_), length_(other.length_), capacity_(other.capacity_) {
-  other.bytes_ = kEmpty;
-  other.length_ = 0;
-  other.capacity_ = 0;
-}
+Text::Text(Text&& other) noexcept : Text() { TakeOver(other); }
 
 Text& Text::operator=(const Text& other) {
   if (this != &other) {
@@ -42,47 +32,52 @@ Text& Text::operator=(const Text& other) {
 
 Text& Text::operator=(Text&& other) noexcept {
   if (this != &other) {
-    if (capacity_) std::free(bytes_);
-    bytes_ = other.bytes_;
-    length_ = other.length_;
-    capacity_ = other.capacity_;
-    other.bytes_ = kEmpty;
-    other.length_ = 0;
-    other.capacity_ = 0;
+    if (bytes_ != inline_) Release();
+    TakeOver(other);
   }
   return *this;
 }
 
-Text::~Text() {
-  if (capacity_) std::free(bytes_);
+void Text::Release() {
+  std::free(bytes_);
+  bytes_ = inline_;
+  capacity_ = kInlineRoom;
 }
 
+// Moves other's bytes here, leaving other empty; this holds no memory of its own.
+void Text::TakeOver(Text& other) {
+  length_ = other.length_;
+  if (other.bytes_ == other.inline_) {
+    bytes_ = inline_;
+    capacity_ = kInlineRoom;
+    std::memcpy(inline_, other.inline_, length_ + 1);
+  } else {
+    bytes_ = other.bytes_;
+    capacity_ = other.capacity_;
+    other.bytes_ = other.inline_;
+    other.capacity_ = kInlineRoom;
+  }
+  other.Clear();
+}
+
+// Room for length bytes and the terminating zero.
 void Text::Reserve(size_t length) {
-  if (length < capacity_) return;  // capacity_ counts the terminating zero
+  if (length < capacity_) return;
   if (length + 1 < length) platform::EndProcess(kOutOfMemoryExitCode);
   // Doubling keeps a byte-by-byte append linear in the entry's length.
-  size_t capacity = capacity_ < 16 ? 16 : capacity_;
+  size_t capacity = capacity_;
   while (capacity <= length) {
-    if (capacity > (size_t)-1 / 2) { capacity = length + 1; break; }
+    if (capacity > (size_t)-1 / 2) {
+      capacity = length + 1;
+      break;
+    }
     capacity *= 2;
   }
-  bytes_ = AllocateOrEnd(capacity_ ? bytes_ : nullptr, capacity);
-  if (!capacity_) bytes_[0] = 0;
+  const bool own = bytes_ != inline_;
+  char* bytes = AllocateOrEnd(own ? bytes_ : nullptr, capacity);
+  if (!own) std::memcpy(bytes, inline_, length_ + 1);
+  bytes_ = bytes;
   capacity_ = capacity;
-}
-
-void Text::Append(char byte) {
-  Reserve(length_ + 1);
-  bytes_[length_++] = byte;
-  bytes_[length_] = 0;
-}
-
-void Text::Append(const char* bytes, size_t length) {
-  if (length == 0) return;
-  Reserve(length_ + length);
-  std::memmove(bytes_ + length_, bytes, length);
-  length_ += length;
-  bytes_[length_] = 0;
 }
 
 bool operator==(const Text& a, const Text& b) {

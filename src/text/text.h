@@ -4,19 +4,24 @@
 #define CORVANE_TEXT_TEXT_H_
 
 #include <cstddef>
+#include <cstring>
 
 // A byte string of any length, always followed by a zero byte so that it can be handed to the
 // platform as it is. Kept this lean (no std::string) so that the Windows build needs none of
 // the C++ library's exception machinery; running out of memory ends the process with 203.
+// Texts as short as most list entries live inside the object: reading a list then costs no
+// allocation per entry.
 class Text {
  public:
-  Text();
+  Text() : bytes_(inline_), length_(0), capacity_(kInlineRoom) { inline_[0] = 0; }
   Text(const char* bytes, size_t length);
   Text(const Text& other);
   Text(Text&& other) noexcept;
   Text& operator=(const Text& other);
   Text& operator=(Text&& other) noexcept;
-  ~Text();
+  ~Text() {
+    if (bytes_ != inline_) Release();
+  }
 
   size_t Length() const { return length_; }
   bool Empty() const { return length_ == 0; }
@@ -28,16 +33,29 @@ class Text {
                                                 : 0;
   }
 
-  void Append(char byte);
-  void Append(const char* bytes, size_t length);
-  void Clear() { length_ = 0; if (capacity_) bytes_[0] = 0; }
+  void Append(char byte) { Append(&byte, 1); }
+  void Append(const char* bytes, size_t length) {
+    if (length_ + length >= capacity_) Reserve(length_ + length);
+    std::memmove(bytes_ + length_, bytes, length);
+    length_ += length;
+    bytes_[length_] = 0;
+  }
+  void Clear() {
+    length_ = 0;
+    bytes_[0] = 0;
+  }
 
  private:
-  void Reserve(size_t length);
+  static const size_t kInlineRoom = 104;  // the object is 128 bytes on 64-bit systems
 
-  char* bytes_;
+  void Reserve(size_t length);
+  void Release();
+  void TakeOver(Text& other);
+
+  char* bytes_;      // inline_, or memory of its own
   size_t length_;
-  size_t capacity_;  // 0 while bytes_ points at the shared empty text
+  size_t capacity_;  // room at bytes_, the terminating zero included
+  char inline_[kInlineRoom];
 };
 
 bool operator==(const Text& a, const Text& b);

@@ -21,6 +21,31 @@ TEST(TextTest, KeepsEveryByteAndStaysZeroTerminated) {
   EXPECT_EQ(0, moved.Bytes()[moved.Length()]);
 }
 
+// Short texts live in the object and long ones on the heap: copies, moves and growth must keep
+// every byte on both sides of that line.
+TEST(TextTest, CopiesMovesAndGrowsAcrossTheInlineRoom) {
+  for (size_t length : {0, 1, 103, 104, 105, 300}) {
+    std::string bytes;
+    for (size_t i = 0; i < length; ++i) bytes += static_cast<char>('a' + i % 26);
+    Text original = T(bytes);
+    Text copy(original), assigned, moved_into;
+    assigned = original;
+    Text moved(std::move(copy));
+    moved_into = T("something else, long enough to need memory of its own ....................."
+                   "..........................................");
+    moved_into = std::move(moved);
+    EXPECT_EQ(bytes, S(original)) << length;
+    EXPECT_EQ(bytes, S(assigned)) << length;
+    EXPECT_EQ(bytes, S(moved_into)) << length;
+    EXPECT_EQ(0, moved_into.Bytes()[length]);
+    EXPECT_TRUE(copy.Empty() && moved.Empty());
+    copy.Append(moved_into.Bytes(), moved_into.Length());  // a moved-from text is usable
+    EXPECT_EQ(bytes, S(copy)) << length;
+    moved_into.Clear();
+    EXPECT_STREQ("", moved_into.Bytes());
+  }
+}
+
 TEST(TextTest, SubText) {
   struct Case { const char* text; long long start, count; const char* want; };
   const Case cases[] = {
@@ -43,7 +68,8 @@ TEST(TextTest, UpperAsciiLetterChangesOnlyAToZ) {
 TEST(TextTest, JoinAndZeroTerminated) {
   EXPECT_EQ(T(" \"a\" "), JoinTexts({T(""), T(" "), T("\"a\""), T(" "), T("")}));
   EXPECT_EQ(T(""), JoinTexts({T(""), T("")}));
-  const char* empty = ZeroTerminatedOf(Text());
+  const Text nothing;
+  const char* empty = ZeroTerminatedOf(nothing);
   ASSERT_NE(nullptr, empty);
   EXPECT_STREQ("", empty);
   EXPECT_EQ(T(""), TextFromZeroTerminated(nullptr));
