@@ -36,6 +36,7 @@ class InputCursor {
   // Up to the next zero byte, which is dropped.
   std::string UpToZero();
   std::string Rest() { return Bytes(size_ - at_); }
+  bool Done() const { return at_ >= size_; }
 
  private:
   const uint8_t* data_;

@@ -4,7 +4,8 @@
 # \n, \t, \xHH, and \\ for one backslash.
 set -euo pipefail
 cd "$(dirname "$0")/corpus"
-rm -f arguments/* list_reader/* run/*
+mkdir -p text
+rm -f text/* arguments/* list_reader/* run/*
 
 seed() { printf '%b' "$2" >"$1"; }
 repeat() { printf "%$2s" | tr ' ' "$1"; }
@@ -96,3 +97,8 @@ run hostile-entries 0 '' '' 'x.exe /X:viewer.exe /L:l.txt' \
 run open-fails 3 '' '' 'x.exe /X:v.exe /L:missing\\list.txt' ''
 run read-fails 0 '08 f4' '' 'x.exe /X:v.exe /L:l.txt' 'first\r\nsecond\r\n'
 run close-fails 8 '' '' 'x.exe /L:l.txt' 'a\r\nb\r\n'
+
+# ----- text: operation bytes (text_fuzzer.cpp); texts grown past the inline room, then moved,
+# copied, joined and cut
+seed text/grow-move-copy '\x01\x00\xff\x01\x00\xff\x03\x01\x00\x02\x04\x00\x05\x06\x06\x02\x0a\x00\x07\x0b\xe4\x05'
+seed text/helpers '\x01\x00\x10 \t"C:\\a b\\c.txt" \r\x08\x01\x09\x02\x0a\x03\x0c\x00\x0e\x01\x0d\x00\x03a'
