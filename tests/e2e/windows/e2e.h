@@ -1,0 +1,83 @@
+// What the end-to-end tests share: each test gets a fresh folder, runs the real corvane.exe
+// there with an exact command line, and reads back what the probe logged about every start.
+#ifndef CORVANE_TESTS_E2E_WINDOWS_E2E_H_
+#define CORVANE_TESTS_E2E_WINDOWS_E2E_H_
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Microseconds on the clock the probe logs with, the same in every process.
+long long NowMicroseconds();
+
+// The programs under test, as Wine names them (the host's / is drive Z:).
+std::string Corvane();
+std::string Probe();
+std::string ProbeAlt();
+
+// One start of the probe, as it logged it.
+struct ProbeStart {
+  long long started_us = 0;
+  long long idle_us = -1;  // -1 until the probe became idle
+  unsigned long pid = 0;
+  int show = -1;  // wShowWindow; -1 when STARTF_USESHOWWINDOW was not set
+  std::string module;
+  std::string command_line;  // GetCommandLineA, byte for byte
+};
+
+struct CorvaneRun {
+  DWORD exit_code = 0;
+  long long started_us = 0;
+  long long ended_us = 0;
+  long long ElapsedMs() const { return (ended_us - started_us) / 1000; }
+};
+
+// How the shell starts a program with parameters: the program in quotes, a blank, the text.
+std::string ShellCommandLine(const std::string& program, const std::string& parameters);
+
+// Wine's 64-bit loader may add one trailing blank to a raw command line. Command texts are
+// trimmed, so a blank at the end can only be that one; it is dropped here, nothing else.
+std::string WithoutLoaderBlank(const std::string& line);
+
+// The probe's raw command line is the expected one, but for that trailing blank.
+testing::AssertionResult SameCommandLine(const std::string& actual, const std::string& expected);
+
+// The command lines of the starts, in the order they were logged.
+std::vector<std::string> CommandLines(const std::vector<ProbeStart>& starts);
+
+// Names of the running processes, by process id.
+std::vector<std::pair<DWORD, std::string>> Processes();
+
+class E2eTest : public testing::Test {
+ protected:
+  void SetUp() override;
+
+  // A path in this test's own, fresh folder.
+  std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
+  void WriteFile(const std::string& name, const std::string& bytes);
+  void MakeFolder(const std::string& name);
+  // The files and folders of this test's folder, sorted, the probe's log left out.
+  std::vector<std::string> FolderEntries() const;
+
+  // How long the probes started from now on wait before they become idle, in milliseconds.
+  void SetIdleDelay(int milliseconds);
+
+  // Runs corvane.exe in this test's folder with exactly this text after its quoted name. A run
+  // that takes longer than the limit is killed and fails the test.
+  CorvaneRun RunCorvane(const std::string& arguments, DWORD limit_ms = 60000);
+
+  // Every start logged so far. Waits up to 10 s until at least `count` starts are logged and,
+  // with `idle`, all of them became idle; a wait that runs out fails the test.
+  std::vector<ProbeStart> Starts(size_t count = 0, bool idle = false);
+
+  std::string folder_;
+  std::string log_;
+};
+
+}  // namespace e2e
+
+#endif  // CORVANE_TESTS_E2E_WINDOWS_E2E_H_
