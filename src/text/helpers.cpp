@@ -18,7 +18,7 @@ Text DirectoryPart(const Text& path) {
 Text QuoteEntry(const Text& entry) {
   const Text quote("\"", 1);
   Text t = TrimBlanks(entry);
-  // An all-Blank entry never comes from the reader; it ends up as a lone pair of quotes.
+  // An all-Blank entry never comes from the reader; it ends up as a lone double quote.
   if (t.At(1) != '"') t = JoinTexts({quote, t});
   if (t.At(t.Length()) != '"') t = JoinTexts({t, quote});
   return t;

@@ -7,9 +7,8 @@
 
 namespace {
 
-// old is null for a text that has no memory of its own yet; malloc is the cheaper call then.
-char* AllocateOrEnd(char* old, size_t size) {
-  char* bytes = static_cast<char*>(old ? std::realloc(old, size) : std::malloc(size));
+char* AllocateOrEnd(size_t size) {
+  char* bytes = static_cast<char*>(std::malloc(size));
   if (!bytes) platform::EndProcess(kOutOfMemoryExitCode);
   return bytes;
 }
@@ -60,23 +59,20 @@ void Text::TakeOver(Text& other) {
   other.Clear();
 }
 
-// Room for length bytes and the terminating zero.
-void Text::Reserve(size_t length) {
-  if (length < capacity_) return;
-  if (length + 1 < length) platform::EndProcess(kOutOfMemoryExitCode);
-  // Doubling keeps a byte-by-byte append linear in the entry's length.
+// The slow path of Append: new memory, doubled so that appending byte by byte stays linear.
+// The old memory is freed only after the copy, as bytes may point into it.
+void Text::AppendGrowing(const char* bytes, size_t length) {
+  const size_t needed = length_ + length;
+  if (needed < length_ || needed + 1 < needed) platform::EndProcess(kOutOfMemoryExitCode);
   size_t capacity = capacity_;
-  while (capacity <= length) {
-    if (capacity > (size_t)-1 / 2) {
-      capacity = length + 1;
-      break;
-    }
-    capacity *= 2;
-  }
-  const bool own = bytes_ != inline_;
-  char* bytes = AllocateOrEnd(own ? bytes_ : nullptr, capacity);
-  if (!own) std::memcpy(bytes, inline_, length_ + 1);
-  bytes_ = bytes;
+  while (capacity <= needed) capacity = capacity > (size_t)-1 / 2 ? needed + 1 : capacity * 2;
+  char* grown = AllocateOrEnd(capacity);
+  std::memcpy(grown, bytes_, length_);
+  std::memcpy(grown + length_, bytes, length);
+  grown[needed] = 0;
+  if (bytes_ != inline_) std::free(bytes_);
+  bytes_ = grown;
+  length_ = needed;
   capacity_ = capacity;
 }
 

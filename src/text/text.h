@@ -34,8 +34,9 @@ class Text {
   }
 
   void Append(char byte) { Append(&byte, 1); }
+  // bytes may come from this very text.
   void Append(const char* bytes, size_t length) {
-    if (length_ + length >= capacity_) Reserve(length_ + length);
+    if (length >= capacity_ - length_) return AppendGrowing(bytes, length);
     std::memmove(bytes_ + length_, bytes, length);
     length_ += length;
     bytes_[length_] = 0;
@@ -48,7 +49,7 @@ class Text {
  private:
   static const size_t kInlineRoom = 104;  // the object is 128 bytes on 64-bit systems
 
-  void Reserve(size_t length);
+  void AppendGrowing(const char* bytes, size_t length);
   void Release();
   void TakeOver(Text& other);
 

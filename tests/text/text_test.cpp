@@ -41,6 +41,8 @@ TEST(TextTest, CopiesMovesAndGrowsAcrossTheInlineRoom) {
     EXPECT_TRUE(copy.Empty() && moved.Empty());
     copy.Append(moved_into.Bytes(), moved_into.Length());  // a moved-from text is usable
     EXPECT_EQ(bytes, S(copy)) << length;
+    copy.Append(copy.Bytes(), copy.Length());  // from itself, growing past its memory
+    EXPECT_EQ(bytes + bytes, S(copy)) << length;
     moved_into.Clear();
     EXPECT_STREQ("", moved_into.Bytes());
   }
