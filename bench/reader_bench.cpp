@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "runtime/list_reader.h"
+#include "read_entries.h"
 
 namespace {
 
@@ -64,20 +64,10 @@ void ListReader(benchmark::State& state) {
   size_t entries = 0;
   for (auto _ : state) {
     entries = 0;
-    OpenListFile(path);
-    ExitOnIoError();
-    for (;;) {
-      bool end = EndOfEntries();
-      ExitOnIoError();
-      if (end) break;
-      Text entry = ReadLineText();
-      SkipLineEnd();
-      ExitOnIoError();
+    ReadEntries(path, [&](const Text& entry) {
       benchmark::DoNotOptimize(entry.Bytes());
       ++entries;
-    }
-    CloseListFile();
-    ExitOnIoError();
+    });
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * list_size));
   state.counters["entries"] = static_cast<double>(entries);

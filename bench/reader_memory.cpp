@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <sys/resource.h>
 
-#include "runtime/list_reader.h"
+#include "read_entries.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -12,19 +12,7 @@ int main(int argc, char** argv) {
   }
   const Text path = TextFromZeroTerminated(argv[1]);
   unsigned long entries = 0;
-  OpenListFile(path);
-  ExitOnIoError();
-  for (;;) {
-    bool end = EndOfEntries();
-    ExitOnIoError();
-    if (end) break;
-    Text entry = ReadLineText();
-    SkipLineEnd();
-    ExitOnIoError();
-    ++entries;
-  }
-  CloseListFile();
-  ExitOnIoError();
+  ReadEntries(path, [&](const Text&) { ++entries; });
   struct rusage usage;
   getrusage(RUSAGE_SELF, &usage);
   printf("%lu entries, peak resident %ld KiB\n", entries, usage.ru_maxrss);

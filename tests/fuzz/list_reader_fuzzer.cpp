@@ -4,6 +4,7 @@
 
 #include "fuzz_support.h"
 #include "platform/fake.h"
+#include "read_entries.h"
 #include "runtime/list_reader.h"
 
 namespace {
@@ -25,19 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<ModelEntry> used;
   uint32_t code = 0;
   try {
-    OpenListFile(Text("list.txt", 8));
-    ExitOnIoError();
-    for (;;) {
-      bool end = EndOfEntries();
-      ExitOnIoError();
-      if (end) break;
-      Text entry = ReadLineText();
-      SkipLineEnd();
-      ExitOnIoError();
-      used.push_back({S(entry), ReadsSoFar()});
-    }
-    CloseListFile();
-    ExitOnIoError();
+    ReadEntries(Text("list.txt", 8),
+                [&](const Text& entry) { used.push_back({S(entry), ReadsSoFar()}); });
   } catch (const fake::ProcessEnded& ended) {
     code = ended.code;
     FUZZ_CHECK(code != 0);

@@ -1,5 +1,6 @@
 #include "runtime/list_reader.h"
 
+#include "read_entries.h"
 #include "test_support.h"
 
 namespace {
@@ -10,21 +11,8 @@ class ListReaderTest : public FakeTest {
  protected:
   // Reads the list in the list run's order; the entries that would have been used land in used.
   long long RunReader(const std::string& path = "list.txt") {
-    return ExitCodeOf([&] {
-      OpenListFile(T(path));
-      ExitOnIoError();
-      for (;;) {
-        bool end = EndOfEntries();
-        ExitOnIoError();
-        if (end) break;
-        Text entry = ReadLineText();
-        SkipLineEnd();
-        ExitOnIoError();
-        used.push_back(S(entry));
-      }
-      CloseListFile();
-      ExitOnIoError();
-    });
+    return ExitCodeOf(
+        [&] { ReadEntries(T(path), [&](const Text& entry) { used.push_back(S(entry)); }); });
   }
   Strings used;
 };
