@@ -98,14 +98,6 @@ void RemoveTree(const std::string& path) {
 
 }  // namespace
 
-long long NowMicroseconds() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return count.QuadPart / frequency.QuadPart * 1000000 +
-         count.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
-
 std::string Corvane() { return Setting("CORVANE_EXE"); }
 std::string Probe() { return Setting("CORVANE_PROBE"); }
 std::string ProbeAlt() { return Setting("CORVANE_PROBE_ALT"); }

@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+#include "clock.h"
 
-// Microseconds on the clock the probe logs with, the same in every process.
-long long NowMicroseconds();
+namespace e2e {
 
 // The programs under test, as Wine names them (the host's / is drive Z:).
 std::string Corvane();

@@ -8,16 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+#include "clock.h"
 
-// Microseconds on the machine-wide monotonic clock, comparable between processes.
-long long NowMicroseconds() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return count.QuadPart / frequency.QuadPart * 1000000 +
-         count.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
+namespace {
 
 // Hex keeps every byte of a command line (blanks, quotes, codes 128 to 255) on one log line.
 std::string Hex(const char* text) {
