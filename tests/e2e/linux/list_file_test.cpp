@@ -2,11 +2,14 @@
 // devices, and paths longer than Windows would take.
 #include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -124,6 +127,44 @@ TEST_F(ListFileTest, APathLongerThanWindowsTakesIsOpenedWhole) {
   ASSERT_TRUE(WaitFor([&] { return StartCount() >= 1; }));
   ASSERT_EQ(Starts().size(), 1u);
   EXPECT_EQ(Starts()[0].argv.back(), "from-the-long-path");
+}
+
+// An entry that outgrows the memory corvane may have ends it silently with 203. The list is a
+// pipe that corvane waits on, so its memory can be capped before the entry starts to grow.
+TEST_F(ListFileTest, RunningOutOfMemoryEndsSilentlyWith203) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory does not fit under an address-space cap";
+#endif
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+  pid_t pid = Launch({"/X:" + Recorder(), "/L:/dev/stdin"}, ends[0]);
+  close(ends[0]);
+  // Blocked on its first read: its address space is as large as it gets before the entry.
+  auto state = [&] {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pid_field, name, state;
+    stat >> pid_field >> name >> state;
+    return state;
+  };
+  ASSERT_TRUE(WaitFor([&] { return state() == "S"; }));
+  long vm_kib = 0;
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmSize:", 0) == 0) vm_kib = std::stol(line.substr(7));
+  ASSERT_GT(vm_kib, 0);
+  const rlimit cap = {static_cast<rlim_t>(vm_kib + 64 * 1024) * 1024,
+                      static_cast<rlim_t>(vm_kib + 64 * 1024) * 1024};
+  ASSERT_EQ(prlimit(pid, RLIMIT_AS, &cap, nullptr), 0);
+
+  signal(SIGPIPE, SIG_IGN);
+  const std::string chunk(1 << 20, 'a');  // one entry, never ending
+  for (int written = 0; written < 512; ++written)
+    if (write(ends[1], chunk.data(), chunk.size()) < 0) break;  // corvane has ended
+  close(ends[1]);
+  Outcome outcome = Finish(pid);
+  EXPECT_EQ(outcome.exit_code, 203);
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(StartCount(), 0u);
 }
 
 }  // namespace
