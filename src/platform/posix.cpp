@@ -34,7 +34,7 @@ int argument_count = 0;
 char** arguments = nullptr;
 uint32_t last_error = 0;
 
-[[noreturn]] void OutOfMemory() { EndProcess(203); }
+[[noreturn]] void OutOfMemory() { EndProcess(kOutOfMemoryExitCode); }
 
 // glibc hands argc and argv to the initialisers of the main program, so the entry point
 // needs to pass nothing along.
@@ -259,7 +259,8 @@ bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count) {
 bool CloseFile(void* file) {
   // Linux has released the descriptor even when close reports EINTR; retrying could close
   // another one.
-  if (close(static_cast<int>(reinterpret_cast<intptr_t>(file))) == 0 || errno == EINTR) return true;
+  int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(file));
+  if (close(descriptor) == 0 || errno == EINTR) return true;
   last_error = CodeOf(errno);
   return false;
 }
