@@ -11,7 +11,7 @@ target_compile_options(corvane_platform_win32 PRIVATE ${CORVANE_WIN_FLAGS})
 
 add_executable(corvane WIN32 src/main.cpp)
 target_compile_options(corvane PRIVATE ${CORVANE_WIN_FLAGS})
-target_link_libraries(corvane PRIVATE corvane_core corvane_platform_win32 shell32 user32)
+target_link_libraries(corvane PRIVATE corvane_core corvane_platform_win32 shell32 user32 ole32)
 target_link_options(corvane PRIVATE -static -s -Wl,--gc-sections -mwindows)
 
 # Version information and the manifest (asInvoker, the Windows versions it knows). Kept apart

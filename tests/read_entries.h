@@ -7,8 +7,8 @@
 
 // Hands every entry to use, at the point where the list run would start it.
 template <typename Use>
-void ReadEntries(const Text& path, Use use) {
-  OpenListFile(path);
+void ReadEntries(const Text& path, Use use, const ListEncoding& encoding = ListEncoding()) {
+  OpenListFile(path, encoding);
   ExitOnIoError();
   for (;;) {
     bool end = EndOfEntries();

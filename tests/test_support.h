@@ -20,11 +20,12 @@ inline std::string S(const Text& t) { return std::string(t.Bytes(), t.Length());
 inline void PrintTo(const Text& t, std::ostream* out) { *out << testing::PrintToString(S(t)); }
 
 // A shell request as the fake records it: everything but the file and the parameters must be
-// what a zero-filled record holds, with cbSize, fMask and the default show state (direct mode
-// too: a document opened hidden would get a window no one can see or close).
+// what a zero-filled record holds, with cbSize, fMask (NOCLOSEPROCESS | NOASYNC) and the default
+// show state (direct mode too: a document opened hidden would get a window no one can see or
+// close).
 inline std::string ShellRequest(const std::string& file, const char* parameters) {
   return "ShellExecute(cbSize=" + std::to_string(sizeof(platform::ShellExecuteRecord)) +
-         " fMask=64 hwnd=null lpVerb=null lpFile=\"" + file + "\" lpParameters=" +
+         " fMask=320 hwnd=null lpVerb=null lpFile=\"" + file + "\" lpParameters=" +
          (parameters ? "\"" + std::string(parameters) + "\"" : std::string("null")) +
          " lpDirectory=null nShow=10 hInstApp=null lpIDList=null lpClass=null hkeyClass=null"
          " dwHotKey=0 hIcon=null hProcess=null)";
@@ -37,6 +38,9 @@ inline std::string Handle(int n) {
 }
 inline std::string WaitIdleOf(int n) { return "WaitForInputIdle(" + Handle(n) + ", 4294967295)"; }
 inline std::string CloseOf(int n) { return "CloseHandle(" + Handle(n) + ")"; }
+
+// COM set up for the shell, once before the first start.
+const char kPrepareShell[] = "CoInitializeEx(null, 6)";
 
 // The list file as the fake opens it.
 const char kReadList[] = "ReadFile(0xf11e, 128)";

@@ -16,6 +16,7 @@ void ApplyOption(const Text& option) {
   Text value = SubText(option, 4, static_cast<long long>(option.Length()));
   switch (UpperAsciiLetter(option.At(2))) {
     case 'B': BParams = value; break;
+    case 'C': Encoding = value; break;
     case 'E': EParams = value; break;
     case 'L': FileList = value; break;
     case 'X': ExeFile = value; break;
@@ -34,10 +35,12 @@ void RunCommandLine() {
       ApplyOption(argument);
       continue;
     }
-    if (count == 1)
+    if (count == 1) {
+      PrepareShell();
       StartInstance(Text(), argument, true);
-    else
+    } else {
       ShowUsageBox();
+    }
     return;
   }
   if (FileList.Empty())

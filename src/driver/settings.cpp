@@ -4,6 +4,7 @@ Text ExeFile;
 Text FileList;
 Text BParams;
 Text EParams;
+Text Encoding;
 bool WaitIdle = true;
 
 void ResetSettings() {
@@ -11,5 +12,6 @@ void ResetSettings() {
   FileList = Text();
   BParams = Text();
   EParams = Text();
+  Encoding = Text();
   WaitIdle = true;
 }

@@ -8,6 +8,7 @@ extern Text ExeFile;   // /X: the program to start; rewritten per entry when loo
 extern Text FileList;  // /L: the list file
 extern Text BParams;   // /B: put before each entry
 extern Text EParams;   // /E: put after each entry
+extern Text Encoding;  // /C: the list's encoding; empty: the list's own mark, or each entry's
 extern bool WaitIdle;  // cleared by /W
 
 // Back to the values a process starts with.

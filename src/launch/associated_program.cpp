@@ -4,9 +4,11 @@
 #include "text/helpers.h"
 
 Text LookupAssociatedProgram(const Text& document) {
-  // MAX_PATH and its zero; cleared so that a success that writes nothing gives the empty text.
-  char result[261] = {0};
-  Text directory = DirectoryPart(document);
+  // Cleared so that a success that writes nothing gives the empty text.
+  char result[platform::kPathRoom] = {0};
+  // A relative entry's own folder part would be searched for relative to itself: it is looked
+  // for in the current folder, where the shell opens it too.
+  Text directory = IsFullPath(document) ? DirectoryPart(document) : Text();
   uintptr_t code = platform::FindAssociatedExecutable(ZeroTerminatedOf(document),
                                                       ZeroTerminatedOf(directory), result);
   if (code <= 32) return Text();

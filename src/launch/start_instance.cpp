@@ -5,12 +5,15 @@
 #include "driver/settings.h"
 #include "platform/platform.h"
 
+void PrepareShell() { platform::PrepareShell(platform::kComApartmentNoDde); }
+
 void StartInstance(const Text& program, const Text& command, bool direct) {
   platform::ShellExecuteRecord record;
   std::memset(&record, 0, sizeof record);
   record.cbSize = sizeof record;
-  // Not SEE_MASK_FLAG_NO_UI: a failed start is left to the shell to report.
-  record.fMask = platform::kSeeMaskNoCloseProcess;
+  // Not SEE_MASK_FLAG_NO_UI: a failed start is left to the shell to report. NOASYNC: the shell
+  // may finish a start on another thread, which corvane's exit right after would cut short.
+  record.fMask = platform::kSeeMaskNoCloseProcess | platform::kSeeMaskNoAsync;
   if (direct) {
     record.lpFile = ZeroTerminatedOf(command);
     record.lpParameters = nullptr;

@@ -9,4 +9,8 @@
 // input-idle when WaitIdle is set. Failures are the shell's to show; this always returns.
 void StartInstance(const Text& program, const Text& command, bool direct);
 
+// Once, before the first start: associations whose verb a COM handler or DDE carries out need
+// COM on this thread.
+void PrepareShell();
+
 #endif  // CORVANE_LAUNCH_START_INSTANCE_H_

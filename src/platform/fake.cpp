@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "text/utf8.h"
 
 namespace fake {
 namespace {
@@ -37,6 +38,16 @@ State& Reset() {
 State& Get() { return state; }
 const std::vector<std::string>& Calls() { return state.calls; }
 
+uint32_t FakeCodePageCharacter(uint32_t code_page, unsigned char byte) {
+  switch (code_page) {
+    case platform::kCodePageOem:
+    case 437:
+    case 850: return byte < 0x80 ? byte : 0x2500 + (byte - 0x80);
+    case 37: return byte ^ 0x40;
+    default: return byte;
+  }
+}
+
 void ScriptFile(const std::string& content, size_t chunk) {
   for (size_t at = 0; at < content.size(); at += chunk)
     state.reads.push_back({content.substr(at, chunk), 0});
@@ -68,6 +79,12 @@ uint32_t ModuleFileName(char* buffer, uint32_t room) {
 void ShowMessage(const char* text, const char* caption, uint32_t style) {
   fake::Record("MessageBox(" + fake::Quoted(text) + ", " + fake::Quoted(caption) + ", " +
                fake::Number(style) + ")");
+}
+
+void WriteDiagnostic(const char* line) { fake::Record("Diagnostic(" + fake::Quoted(line) + ")"); }
+
+void PrepareShell(uint32_t flags) {
+  fake::Record("CoInitializeEx(null, " + fake::Number(flags) + ")");
 }
 
 bool ShellExecuteRequest(ShellExecuteRecord* r) {
@@ -107,16 +124,34 @@ void CloseProcessHandle(void* process) {
 
 uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result) {
   bool cleared = true;
-  for (int i = 0; i < 261; ++i) cleared = cleared && result[i] == 0;
+  for (uint32_t i = 0; i < kPathRoom; ++i) cleared = cleared && result[i] == 0;
   fake::Record("FindExecutable(" + fake::Quoted(file) + ", " + fake::Quoted(directory) +
-               (cleared ? ", cleared[261])" : ", dirty)"));
+               (cleared ? ", cleared)" : ", dirty)"));
   fake::FindResult found{31, ""};
   if (!state.find.empty()) {
     found = state.find.front();
     state.find.pop_front();
   }
-  std::memcpy(result, found.program.data(), std::min<size_t>(found.program.size(), 261));
+  std::memcpy(result, found.program.data(), std::min<size_t>(found.program.size(), kPathRoom));
   return found.code;
+}
+
+bool CodePageKnown(uint32_t code_page) {
+  for (uint32_t known : fake::kCodePages)
+    if (known == code_page) return true;
+  return false;
+}
+
+size_t CodePageToUtf8(uint32_t code_page, const char* bytes, size_t length, char* out,
+                      size_t room) {
+  std::string converted;
+  for (size_t i = 0; i < length; ++i) {
+    uint32_t code = fake::FakeCodePageCharacter(code_page, static_cast<unsigned char>(bytes[i]));
+    char utf8[4];
+    converted.append(utf8, EncodeUtf8(code, utf8));
+  }
+  if (converted.size() <= room) std::memcpy(out, converted.data(), converted.size());
+  return converted.size();
 }
 
 bool OpenForReading(const char* path, void** file) {

@@ -1,6 +1,8 @@
 // The one seam between corvane and the operating system. Each operation mirrors the Windows
 // call it stands for; win32.cpp makes those calls, posix.cpp is the Linux port, and fake.cpp
 // records every call for the unit tests. Exactly one of them is linked into a program.
+// Every text that crosses the seam is UTF-8; win32.cpp converts to and from the UTF-16 of the
+// wide Windows calls.
 #ifndef CORVANE_PLATFORM_PLATFORM_H_
 #define CORVANE_PLATFORM_PLATFORM_H_
 
@@ -9,8 +11,9 @@
 
 namespace platform {
 
-// Same members, types and layout as SHELLEXECUTEINFOA (112 bytes on 64-bit, 60 on 32-bit), so
-// the launcher fills the very record the shell reads; win32.cpp checks the layout at compile time.
+// Same members and layout as SHELLEXECUTEINFOW (112 bytes on 64-bit, 60 on 32-bit), with UTF-8
+// texts in place of UTF-16 ones: win32.cpp checks the layout at compile time and converts only
+// the texts, so the shell reads the very record the launcher filled.
 struct ShellExecuteRecord {
   uint32_t cbSize;
   uint32_t fMask;
@@ -30,11 +33,23 @@ struct ShellExecuteRecord {
 };
 
 const uint32_t kSeeMaskNoCloseProcess = 0x40;
+const uint32_t kSeeMaskNoAsync = 0x100;
 const int32_t kShowHide = 0;
 const int32_t kShowDefault = 10;
 const uint32_t kInfinite = 0xFFFFFFFF;
 const uint32_t kIconInformation = 0x40;
 const uint32_t kBrokenPipe = 109;
+const uint32_t kInvalidParameter = 87;
+// COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE
+const uint32_t kComApartmentNoDde = 0x2 | 0x4;
+
+// A path of MAX_PATH UTF-16 units as UTF-8 (at most three bytes each) and its zero: the room
+// for the paths the system hands back.
+const uint32_t kPathRoom = 3 * 260 + 1;
+
+// The code pages MultiByteToWideChar knows as CP_ACP and CP_OEMCP.
+const uint32_t kCodePageAnsi = 0;
+const uint32_t kCodePageOem = 1;
 
 // The raw command line, program name first, for the program to split by its own rules; null
 // where the platform hands over arguments it has already split (argv on Linux).
@@ -42,22 +57,37 @@ const char* RawCommandLine();
 // The arguments after the program name as the platform split them, when RawCommandLine is null.
 int SplitArgumentCount();
 const char* SplitArgument(int index);  // 1-based
-// GetModuleFileNameA(null, buffer, room): the characters written, 0 on failure.
+// GetModuleFileNameW(null, ...) as UTF-8, cut to room bytes between two characters: the bytes
+// written, 0 on failure.
 uint32_t ModuleFileName(char* buffer, uint32_t room);
 
-// MessageBoxA with no owner window.
+// MessageBoxW with no owner window.
 void ShowMessage(const char* text, const char* caption, uint32_t style);
+// One line for a person at a terminal: standard error on Linux. A Windows corvane has no
+// console of its own, and drops it.
+void WriteDiagnostic(const char* line);
 
-// ShellExecuteExA: true on success, with record->hProcess set or null.
+// CoInitializeEx(null, flags): what the shell needs before a start whose verb a COM handler or
+// DDE carries out. Its result is of no use to corvane.
+void PrepareShell(uint32_t flags);
+// ShellExecuteExW: true on success, with record->hProcess set or null.
 bool ShellExecuteRequest(ShellExecuteRecord* record);
 // WaitForInputIdle; its result is of no use to corvane.
 void WaitUntilInputIdle(void* process, uint32_t milliseconds);
 // CloseHandle of a started process's handle.
 void CloseProcessHandle(void* process);
-// FindExecutableA: a code above 32 means the program's path was written to result.
+// FindExecutableW: a code above 32 means the program's path was written to result, which has
+// kPathRoom bytes.
 uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result);
 
-// CreateFileA for reading, sharing reads only, the file existing: false when no handle came back.
+// Whether the system converts text of this code page (kCodePageAnsi and kCodePageOem included).
+bool CodePageKnown(uint32_t code_page);
+// MultiByteToWideChar from the code page, then to UTF-8: the bytes the UTF-8 text needs, which
+// are written to out only when they fit in room. On Linux the ANSI and OEM code pages leave the
+// bytes as they are.
+size_t CodePageToUtf8(uint32_t code_page, const char* bytes, size_t length, char* out, size_t room);
+
+// CreateFileW for reading, sharing reads only, the file existing: false when no handle came back.
 bool OpenForReading(const char* path, void** file);
 // ReadFile of at most room bytes; *count is what arrived.
 bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count);

@@ -1,18 +1,25 @@
-// The real ANSI Win32 calls.
+// The real Win32 calls, in their wide forms: corvane's UTF-8 texts are converted to UTF-16 on
+// the way in and back on the way out, here and nowhere else.
 #include <windows.h>
+// After windows.h, which they need.
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/platform.h"
+#include "text/text.h"
+#include "text/utf8.h"
 
 namespace platform {
 
-#define CORVANE_SAME_MEMBER(m)                                                           \
-  static_assert(offsetof(ShellExecuteRecord, m) == offsetof(SHELLEXECUTEINFOA, m) &&     \
-                    sizeof(ShellExecuteRecord::m) == sizeof(SHELLEXECUTEINFOA::m),       \
-                "ShellExecuteRecord::" #m " differs from SHELLEXECUTEINFOA")
-static_assert(sizeof(ShellExecuteRecord) == sizeof(SHELLEXECUTEINFOA), "record size");
+#define CORVANE_SAME_MEMBER(m)                                                       \
+  static_assert(offsetof(ShellExecuteRecord, m) == offsetof(SHELLEXECUTEINFOW, m) && \
+                    sizeof(ShellExecuteRecord::m) == sizeof(SHELLEXECUTEINFOW::m),   \
+                "ShellExecuteRecord::" #m " differs from SHELLEXECUTEINFOW")
+static_assert(sizeof(ShellExecuteRecord) == sizeof(SHELLEXECUTEINFOW), "record size");
 CORVANE_SAME_MEMBER(cbSize);
 CORVANE_SAME_MEMBER(fMask);
 CORVANE_SAME_MEMBER(hwnd);
@@ -28,25 +35,119 @@ CORVANE_SAME_MEMBER(hkeyClass);
 CORVANE_SAME_MEMBER(dwHotKey);
 CORVANE_SAME_MEMBER(hIcon);
 CORVANE_SAME_MEMBER(hProcess);
-static_assert(kSeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS && kShowHide == SW_HIDE &&
+static_assert(kSeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS &&
+                  kSeeMaskNoAsync == SEE_MASK_NOASYNC && kShowHide == SW_HIDE &&
                   kShowDefault == SW_SHOWDEFAULT && kInfinite == INFINITE &&
-                  kIconInformation == MB_ICONINFORMATION && kBrokenPipe == ERROR_BROKEN_PIPE,
+                  kIconInformation == MB_ICONINFORMATION && kBrokenPipe == ERROR_BROKEN_PIPE &&
+                  kInvalidParameter == ERROR_INVALID_PARAMETER &&
+                  kComApartmentNoDde == (COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) &&
+                  kCodePageAnsi == CP_ACP && kCodePageOem == CP_OEMCP &&
+                  kPathRoom == 3 * MAX_PATH + 1,
               "constants differ from the Windows headers");
 
-const char* RawCommandLine() { return GetCommandLineA(); }
+namespace {
+
+void* AllocateOrEnd(size_t size) {
+  void* memory = std::malloc(size);
+  if (!memory) EndProcess(kOutOfMemoryExitCode);
+  return memory;
+}
+
+// A UTF-16 copy of a UTF-8 text for one call; null stays null.
+class Wide {
+ public:
+  explicit Wide(const char* text) : units_(nullptr) {
+    if (!text) return;
+    int count = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);  // the zero included
+    if (count <= 0) count = 1;
+    units_ = static_cast<wchar_t*>(AllocateOrEnd(count * sizeof(wchar_t)));
+    units_[0] = 0;
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, units_, count);
+  }
+  // Freeing must not change the error code of the call the copy was made for.
+  ~Wide() {
+    DWORD error = GetLastError();
+    std::free(units_);
+    SetLastError(error);
+  }
+  Wide(const Wide&) = delete;
+  Wide& operator=(const Wide&) = delete;
+  const wchar_t* get() const { return units_; }
+
+ private:
+  wchar_t* units_;
+};
+
+// The UTF-8 bytes that count UTF-16 units need; written to out only when they fit in room.
+size_t ToUtf8(const wchar_t* units, int count, char* out, size_t room) {
+  if (count <= 0) return 0;
+  int needed = WideCharToMultiByte(CP_UTF8, 0, units, count, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return 0;
+  if (static_cast<size_t>(needed) <= room)
+    WideCharToMultiByte(CP_UTF8, 0, units, count, out, needed, nullptr, nullptr);
+  return static_cast<size_t>(needed);
+}
+
+// A zero-terminated UTF-16 text into a buffer of room bytes as UTF-8, cut between two
+// characters where it does not fit; the bytes written, the zero not counted.
+uint32_t Utf8Into(const wchar_t* units, int count, char* buffer, uint32_t room) {
+  if (room == 0) return 0;
+  char whole[kPathRoom];
+  size_t length = ToUtf8(units, count, whole, sizeof whole);
+  if (length > sizeof whole) length = 0;
+  length = Utf8Cut(whole, length, room - 1);
+  std::memcpy(buffer, whole, length);
+  buffer[length] = 0;
+  return static_cast<uint32_t>(length);
+}
+
+}  // namespace
+
+// Converted once: the command line does not change while the process runs.
+const char* RawCommandLine() {
+  static char* line = nullptr;
+  if (line) return line;
+  const wchar_t* wide = GetCommandLineW();
+  int count = static_cast<int>(wcslen(wide));
+  size_t length = ToUtf8(wide, count, nullptr, 0);
+  line = static_cast<char*>(AllocateOrEnd(length + 1));
+  ToUtf8(wide, count, line, length);
+  line[length] = 0;
+  return line;
+}
 int SplitArgumentCount() { return 0; }
 const char* SplitArgument(int) { return ""; }
 
 uint32_t ModuleFileName(char* buffer, uint32_t room) {
-  return GetModuleFileNameA(nullptr, buffer, room);
+  wchar_t path[MAX_PATH + 1];
+  DWORD count = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+  if (count == 0) return 0;
+  return Utf8Into(path, static_cast<int>(count), buffer, room);
 }
 
 void ShowMessage(const char* text, const char* caption, uint32_t style) {
-  MessageBoxA(nullptr, text, caption, style);
+  Wide wide_text(text), wide_caption(caption);
+  MessageBoxW(nullptr, wide_text.get(), wide_caption.get(), style);
 }
 
+void WriteDiagnostic(const char*) {}
+
+void PrepareShell(uint32_t flags) { CoInitializeEx(nullptr, flags); }
+
 bool ShellExecuteRequest(ShellExecuteRecord* record) {
-  return ShellExecuteExA(reinterpret_cast<SHELLEXECUTEINFOA*>(record)) != FALSE;
+  SHELLEXECUTEINFOW info;
+  std::memcpy(&info, record, sizeof info);  // the same layout; only the texts differ
+  Wide verb(record->lpVerb), file(record->lpFile), parameters(record->lpParameters),
+      directory(record->lpDirectory), class_name(record->lpClass);
+  info.lpVerb = verb.get();
+  info.lpFile = file.get();
+  info.lpParameters = parameters.get();
+  info.lpDirectory = directory.get();
+  info.lpClass = class_name.get();
+  BOOL ok = ShellExecuteExW(&info);
+  record->hInstApp = info.hInstApp;
+  record->hProcess = info.hProcess;
+  return ok != FALSE;
 }
 
 void WaitUntilInputIdle(void* process, uint32_t milliseconds) {
@@ -56,11 +157,37 @@ void WaitUntilInputIdle(void* process, uint32_t milliseconds) {
 void CloseProcessHandle(void* process) { CloseHandle(process); }
 
 uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result) {
-  return reinterpret_cast<uintptr_t>(FindExecutableA(file, directory, result));
+  wchar_t found[MAX_PATH + 1] = {0};
+  Wide wide_file(file), wide_directory(directory);
+  uintptr_t code =
+      reinterpret_cast<uintptr_t>(FindExecutableW(wide_file.get(), wide_directory.get(), found));
+  if (code > 32) {
+    found[MAX_PATH] = 0;
+    Utf8Into(found, static_cast<int>(wcslen(found)), result, kPathRoom);
+  }
+  return code;
+}
+
+bool CodePageKnown(uint32_t code_page) {
+  return code_page == CP_ACP || code_page == CP_OEMCP || IsValidCodePage(code_page);
+}
+
+size_t CodePageToUtf8(uint32_t code_page, const char* bytes, size_t length, char* out,
+                      size_t room) {
+  if (length == 0 || length > 0x7FFFFFFF) return 0;
+  const int count = static_cast<int>(length);
+  int units = MultiByteToWideChar(code_page, 0, bytes, count, nullptr, 0);
+  if (units <= 0) return 0;
+  wchar_t* wide = static_cast<wchar_t*>(AllocateOrEnd(units * sizeof(wchar_t)));
+  MultiByteToWideChar(code_page, 0, bytes, count, wide, units);
+  size_t needed = ToUtf8(wide, units, out, room);
+  std::free(wide);
+  return needed;
 }
 
 bool OpenForReading(const char* path, void** file) {
-  *file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  Wide wide_path(path);
+  *file = CreateFileW(wide_path.get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
   return *file != INVALID_HANDLE_VALUE;
 }

@@ -1,6 +1,9 @@
 #include "runtime/arguments.h"
 
+#include <cstdint>
+
 #include "platform/platform.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -26,6 +29,17 @@ Text SplitText(int index) {
   return Text();
 }
 
+// Appends the character at line[*p] when it fits in room; false, with nothing taken, when not.
+// A character is never cut: the bound counts bytes, and a UTF-8 sequence goes whole.
+bool TakeCharacter(const char* line, size_t* p, Text* argument, size_t room) {
+  bool valid;
+  const size_t length = Utf8Step(line + *p, SIZE_MAX, &valid);
+  if (length > room - argument->Length()) return false;
+  argument->Append(line + *p, length);
+  *p += length;
+  return true;
+}
+
 }  // namespace
 
 Text NextArgument(const char* line, size_t* position, size_t room) {
@@ -36,14 +50,15 @@ Text NextArgument(const char* line, size_t* position, size_t room) {
     p += 2;
   }
   Text argument;
-  while (line[p] != 0 && !IsLineBlank(line[p]) && argument.Length() < room) {
+  bool fits = true;
+  while (fits && line[p] != 0 && !IsLineBlank(line[p]) && argument.Length() < room) {
     if (line[p] == '"') {
       ++p;
-      while (line[p] != 0 && line[p] != '"' && argument.Length() < room)
-        argument.Append(line[p++]);
-      if (line[p] == '"') ++p;
+      while (fits && line[p] != 0 && line[p] != '"')
+        fits = TakeCharacter(line, &p, &argument, room);
+      if (fits && line[p] == '"') ++p;
     } else {
-      argument.Append(line[p++]);
+      fits = TakeCharacter(line, &p, &argument, room);
     }
   }
   *position = p;
@@ -62,7 +77,7 @@ int ArgumentCount() {
 
 Text ArgumentText(int index) {
   if (index == 0) {
-    char path[261];
+    char path[platform::kPathRoom];
     uint32_t length = platform::ModuleFileName(path, sizeof path);
     return Text(path, length < sizeof path ? length : sizeof path);
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "text/utf8.h"
 
 uint32_t PendingIoError = 0;
 
@@ -11,41 +12,165 @@ namespace {
 const unsigned char kEndOfData = 26;  // Ctrl-Z
 const int kEndSignal = -1;
 
+// A read of a UTF-16 list brings 64 units at most, each three UTF-8 bytes at most, after one
+// U+FFFD for a high surrogate left unpaired by the read before.
+const uint32_t kBufferRoom = 3 * (kListReadRoom / 2) + 3;
+// Bytes kept back for the next read: the start of a byte-order mark, or half a UTF-16 unit.
+const uint32_t kHeldRoom = 2;
+
+struct Mark {
+  const char* bytes;
+  uint32_t length;
+  ListCoding coding;
+};
+const Mark kMarks[] = {{"\xEF\xBB\xBF", 3, ListCoding::kUtf8},
+                       {"\xFF\xFE", 2, ListCoding::kUtf16Le},
+                       {"\xFE\xFF", 2, ListCoding::kUtf16Be}};
+
 struct Reader {
   void* file;
   bool open;
-  char buffer[kListReadRoom];
-  uint32_t count;     // valid bytes in buffer, none past a byte 26
-  uint32_t position;  // next unread byte
-  bool ended;         // no further read is made; what is left in buffer is the last data
+  ListEncoding encoding;
+  bool sniffing;             // the first bytes may still be a byte-order mark
+  char buffer[kBufferRoom];  // the list's bytes; for a UTF-16 list, its text as UTF-8
+  uint32_t count;            // valid bytes in buffer, none past a byte 26
+  uint32_t position;         // next unread byte
+  bool ended;                // no further read is made; what is left in buffer is the last data
+  // Where bytes are read while they cannot go to buffer as they are: behind those held back.
+  char raw[kHeldRoom + kListReadRoom];
+  uint32_t held;
+  uint32_t high_surrogate;  // waiting for its low half; 0 when none
 };
 Reader reader;
 
-// Makes sure the buffer holds an unread byte; false when the request is to be answered with the
-// end signal. A failed read ends only this request, so the next one reads again.
-bool FillBuffer() {
-  if (reader.position < reader.count) return true;
-  if (reader.ended) return false;
-  uint32_t count = 0;
-  if (!platform::ReadBytes(reader.file, reader.buffer, kListReadRoom, &count)) {
+// One read into target: false when it failed, which is recorded and ends only this request;
+// *got is 0 at the end of the data.
+bool ReadInto(char* target, uint32_t* got) {
+  *got = 0;
+  if (!platform::ReadBytes(reader.file, target, kListReadRoom, got)) {
     uint32_t error = platform::LastErrorCode();
     if (error != platform::kBrokenPipe) {
       PendingIoError = error;
       return false;
     }
-    count = 0;  // the writer of a pipe is gone: the normal end
+    *got = 0;  // the writer of a pipe is gone: the normal end
   }
-  if (count > kListReadRoom) count = 0;
-  // Nothing from the first byte 26 on is data: the buffer is cut there, once per read, so
-  // that no byte needs testing for it, and no further read is made.
+  if (*got > kListReadRoom) *got = 0;
+  return true;
+}
+
+// The length of the byte-order mark at the start of raw, 0 when there is none, or -1 when the
+// bytes so far begin one and the next read decides. Only the mark of a forced encoding counts.
+int MarkAtStart(uint32_t have, bool at_end) {
+  for (const Mark& mark : kMarks) {
+    if (reader.encoding.coding != ListCoding::kDetect && reader.encoding.coding != mark.coding)
+      continue;
+    uint32_t compared = have < mark.length ? have : mark.length;
+    if (std::memcmp(reader.raw, mark.bytes, compared) != 0) continue;
+    if (compared == mark.length) {
+      reader.encoding.coding = mark.coding;
+      return static_cast<int>(mark.length);
+    }
+    if (!at_end) return -1;
+  }
+  return 0;
+}
+
+// One UTF-16 unit as UTF-8 at out; gives the bytes written. A surrogate that is not one of a
+// pair becomes U+FFFD.
+uint32_t PutUnit(uint32_t unit, char* out) {
+  uint32_t written = 0;
+  if (reader.high_surrogate) {
+    const uint32_t high = reader.high_surrogate;
+    reader.high_surrogate = 0;
+    if (unit >= 0xDC00 && unit <= 0xDFFF)
+      return static_cast<uint32_t>(
+          EncodeUtf8(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00), out));
+    written = static_cast<uint32_t>(EncodeUtf8(kReplacementCode, out));
+  }
+  if (unit >= 0xD800 && unit <= 0xDBFF) {
+    reader.high_surrogate = unit;
+    return written;
+  }
+  if (unit >= 0xDC00 && unit <= 0xDFFF) unit = kReplacementCode;
+  return written + static_cast<uint32_t>(EncodeUtf8(unit, out + written));
+}
+
+// Decodes raw from `from` up to `have` into buffer; an odd byte is held for the next read.
+// Gives the bytes written.
+uint32_t DecodeUtf16(uint32_t from, uint32_t have, bool at_end) {
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(reader.raw);
+  const bool big_endian = reader.encoding.coding == ListCoding::kUtf16Be;
+  char* out = reader.buffer;
+  uint32_t i = from;
+  for (; i + 1 < have; i += 2) {
+    uint32_t unit = big_endian ? (in[i] << 8 | in[i + 1]) : (in[i + 1] << 8 | in[i]);
+    if (unit < 0x80 && !reader.high_surrogate)
+      *out++ = static_cast<char>(unit);
+    else
+      out += PutUnit(unit, out);
+  }
+  reader.held = 0;
+  if (i < have) reader.raw[reader.held++] = reader.raw[i];
+  // A character the end cut off, an odd byte and a high surrogate alike: one U+FFFD.
+  if (at_end && (reader.held || reader.high_surrogate)) {
+    reader.held = 0;
+    reader.high_surrogate = 0;
+    out += EncodeUtf8(kReplacementCode, out);
+  }
+  return static_cast<uint32_t>(out - reader.buffer);
+}
+
+// Makes count bytes at the start of buffer the data to come. Nothing from the first byte 26
+// on is data: the buffer is cut there, once per read, so that no byte needs testing for it,
+// and no further read is made.
+bool TakeBuffer(uint32_t count, bool at_end) {
   if (const void* mark = std::memchr(reader.buffer, kEndOfData, count)) {
     count = static_cast<uint32_t>(static_cast<const char*>(mark) - reader.buffer);
     reader.ended = true;
   }
-  if (count == 0) reader.ended = true;
+  if (at_end) reader.ended = true;
   reader.count = count;
   reader.position = 0;
   return count != 0;
+}
+
+// Makes sure the buffer holds an unread byte; false when the request is to be answered with the
+// end signal. A failed read ends only this request, so the next one reads again.
+bool FillBuffer() {
+  if (reader.position < reader.count) return true;
+  while (!reader.ended) {
+    uint32_t got = 0;
+    // Most lists go straight into the buffer; a UTF-16 list, and the first bytes of any list,
+    // have to be looked at first.
+    if (!reader.sniffing && !IsUtf16(reader.encoding.coding)) {
+      if (!ReadInto(reader.buffer, &got)) return false;
+      return TakeBuffer(got, got == 0);
+    }
+    if (!ReadInto(reader.raw + reader.held, &got)) return false;
+    const uint32_t have = reader.held + got;
+    uint32_t from = 0;
+    if (reader.sniffing) {
+      int mark = MarkAtStart(have, got == 0);
+      if (mark < 0) {
+        reader.held = have;
+        continue;
+      }
+      reader.sniffing = false;
+      from = static_cast<uint32_t>(mark);
+    }
+    uint32_t count;
+    if (IsUtf16(reader.encoding.coding)) {
+      count = DecodeUtf16(from, have, got == 0);
+    } else {
+      count = have - from;
+      std::memcpy(reader.buffer, reader.raw + from, count);
+      reader.held = 0;
+    }
+    if (TakeBuffer(count, got == 0)) return true;
+    // Half a unit, a high surrogate or a mark alone: nothing yet, read on.
+  }
+  return false;
 }
 
 // One byte as 0 to 255, or kEndSignal.
@@ -56,10 +181,15 @@ int TakeByte() {
 
 }  // namespace
 
-void OpenListFile(const Text& path) {
+void OpenListFile(const Text& path, const ListEncoding& encoding) {
   reader.count = 0;
   reader.position = 0;
   reader.ended = false;
+  reader.encoding = encoding;
+  // A forced code page has no mark of its own to skip.
+  reader.sniffing = encoding.coding != ListCoding::kCodePage;
+  reader.held = 0;
+  reader.high_surrogate = 0;
   // The path goes to the platform whole: cut short, it could name another, existing list.
   reader.open = platform::OpenForReading(ZeroTerminatedOf(path), &reader.file);
   if (!reader.open) {
@@ -93,6 +223,9 @@ Text ReadLineText() {
     reader.position += taken;
     if (cr) break;
   }
+  // Line ends, Blanks and Ctrl-Z are the same bytes in every encoding read byte by byte, so the
+  // entry is converted whole, a character split across reads included.
+  DecodeEntry(&line, reader.encoding);
   return line;
 }
 

@@ -1,10 +1,12 @@
-// Reads the list file forward, entry by entry. A failure of the file never stops the reader:
-// it is recorded in PendingIoError, and the caller's ExitOnIoError acts on it.
+// Reads the list file forward, entry by entry, as UTF-8 text whatever the list's encoding. A
+// failure of the file never stops the reader: it is recorded in PendingIoError, and the
+// caller's ExitOnIoError acts on it.
 #ifndef CORVANE_RUNTIME_LIST_READER_H_
 #define CORVANE_RUNTIME_LIST_READER_H_
 
 #include <cstdint>
 
+#include "runtime/list_encoding.h"
 #include "text/text.h"
 
 // The code of the most recent failed list-file operation; 0 when none has failed.
@@ -13,7 +15,9 @@ extern uint32_t PendingIoError;
 // Bytes asked for by each read.
 const uint32_t kListReadRoom = 128;
 
-void OpenListFile(const Text& path);
+// A byte-order mark at the very start decides the encoding when none is forced, and is skipped
+// when it is the forced encoding's own.
+void OpenListFile(const Text& path, const ListEncoding& encoding = ListEncoding());
 // Skips the Blanks before the next entry; true when none follows (or a read failed).
 bool EndOfEntries();
 // The rest of the current line, up to its CR: after a false EndOfEntries, the entry.

@@ -15,6 +15,11 @@ Text DirectoryPart(const Text& path) {
   return SubText(path, 1, static_cast<long long>(k));
 }
 
+bool IsFullPath(const Text& path) {
+  const unsigned char first = UpperAsciiLetter(path.At(1));
+  return first == '\\' || (first >= 'A' && first <= 'Z' && path.At(2) == ':');
+}
+
 Text QuoteEntry(const Text& entry) {
   const Text quote("\"", 1);
   Text t = TrimBlanks(entry);

@@ -8,6 +8,9 @@
 Text TrimBlanks(const Text& text);
 // Up to and including the last backslash or colon; the forward slash does not separate.
 Text DirectoryPart(const Text& path);
+// Starts with a drive letter and a colon, or with a backslash: not relative to the current
+// folder (a drive's own current folder aside).
+bool IsFullPath(const Text& path);
 // Trimmed, with a double quote at each end where none stands. Inner quotes are left alone.
 Text QuoteEntry(const Text& entry);
 

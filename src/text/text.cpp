@@ -60,20 +60,28 @@ void Text::TakeOver(Text& other) {
 }
 
 // The slow path of Append: new memory, doubled so that appending byte by byte stays linear.
-// The old memory is freed only after the copy, as bytes may point into it.
+// bytes may point into the old memory, so it is freed only after the copy.
 void Text::AppendGrowing(const char* bytes, size_t length) {
-  const size_t needed = length_ + length;
+  char* old = Grow(length);
+  std::memcpy(bytes_ + length_, bytes, length);
+  length_ += length;
+  bytes_[length_] = 0;
+  if (old) std::free(old);
+}
+
+// Gives the memory the text held before, for the caller to free once it has copied from it;
+// null when that was the inline room.
+char* Text::Grow(size_t more) {
+  const size_t needed = length_ + more;
   if (needed < length_ || needed + 1 < needed) platform::EndProcess(kOutOfMemoryExitCode);
   size_t capacity = capacity_;
   while (capacity <= needed) capacity = capacity > (size_t)-1 / 2 ? needed + 1 : capacity * 2;
   char* grown = AllocateOrEnd(capacity);
-  std::memcpy(grown, bytes_, length_);
-  std::memcpy(grown + length_, bytes, length);
-  grown[needed] = 0;
-  if (bytes_ != inline_) std::free(bytes_);
+  std::memcpy(grown, bytes_, length_ + 1);
+  char* old = bytes_ != inline_ ? bytes_ : nullptr;
   bytes_ = grown;
-  length_ = needed;
   capacity_ = capacity;
+  return old;
 }
 
 bool operator==(const Text& a, const Text& b) {

@@ -4,6 +4,7 @@
 #define CORVANE_TEXT_TEXT_H_
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 // A byte string of any length, always followed by a zero byte so that it can be handed to the
@@ -45,11 +46,23 @@ class Text {
     length_ = 0;
     bytes_[0] = 0;
   }
+  // Room for length more bytes at the end, for a converter to write into; Extend then counts
+  // in what it wrote (at most length).
+  char* AppendRoom(size_t length) {
+    if (length >= capacity_ - length_) std::free(Grow(length));
+    return bytes_ + length_;
+  }
+  void Extend(size_t count) {
+    length_ += count;
+    bytes_[length_] = 0;
+  }
 
  private:
   static const size_t kInlineRoom = 104;  // the object is 128 bytes on 64-bit systems
 
   void AppendGrowing(const char* bytes, size_t length);
+  // Moves the text to new memory with room for more bytes; gives the old memory to free.
+  char* Grow(size_t more);
   void Release();
   void TakeOver(Text& other);
 

@@ -17,7 +17,7 @@ class ListRunTest : public FakeTest {
 // The calls of a run over a list that fits one read and ends in a line end; each step is a
 // shell request or a lookup.
 Strings ListCalls(const Strings& steps, bool wait) {
-  Strings calls = {kOpenList, kReadList};
+  Strings calls = {kOpenList, kPrepareShell, kReadList};
   int started = 0;
   for (const std::string& step : steps) {
     calls.push_back(step);
@@ -63,7 +63,7 @@ TEST_F(ListRunTest, NamedProgramAndDocuments) {
   }
   Restart();
   RunListOf("");
-  EXPECT_EQ(Strings({kOpenList, kReadList, kCloseList}), Calls());
+  EXPECT_EQ(Strings({kOpenList, kPrepareShell, kReadList, kCloseList}), Calls());
 }
 
 TEST_F(ListRunTest, AssociatedProgramLookedUpPerEntry) {
@@ -72,23 +72,23 @@ TEST_F(ListRunTest, AssociatedProgramLookedUpPerEntry) {
   Fake().find = {{42, probe}, {31, ""}, {33, "D:\\other.exe"}};
   EXPECT_EQ(-1, RunListOf("C:\\docs\\a.foo  \r\nb.bar\r\n\"D:\\x y.baz\"\r\n"));
   // The failed lookup in the middle is the test that NoExe was decided once.
-  EXPECT_EQ(ListCalls({"FindExecutable(\"C:\\docs\\a.foo  \", \"C:\\docs\\\", cleared[261])",
-                       ShellRequest(probe, "-p \"C:\\docs\\a.foo\""),
-                       "FindExecutable(\"b.bar\", \"\", cleared[261])",
-                       ShellRequest("-p \"b.bar\"", nullptr),
-                       "FindExecutable(\"\"D:\\x y.baz\"\", \"\"D:\\\", cleared[261])",
-                       ShellRequest("D:\\other.exe", "-p \"D:\\x y.baz\"")},
-                      true),
-            Calls());
+  EXPECT_EQ(
+      ListCalls({"FindExecutable(\"C:\\docs\\a.foo  \", \"C:\\docs\\\", cleared)",
+                 ShellRequest(probe, "-p \"C:\\docs\\a.foo\""),
+                 "FindExecutable(\"b.bar\", \"\", cleared)", ShellRequest("-p \"b.bar\"", nullptr),
+                 "FindExecutable(\"\"D:\\x y.baz\"\", \"\", cleared)",
+                 ShellRequest("D:\\other.exe", "-p \"D:\\x y.baz\"")},
+                true),
+      Calls());
   EXPECT_EQ(T("D:\\other.exe"), ExeFile);
 
   Restart().find = {{42, probe}};
   EParams = T("-z");
   RunListOf("a.foo\r\n");
-  EXPECT_EQ(ListCalls({"FindExecutable(\"a.foo\", \"\", cleared[261])",
-                       ShellRequest(probe, "\"a.foo\" -z")},
-                      true),
-            Calls());
+  EXPECT_EQ(
+      ListCalls({"FindExecutable(\"a.foo\", \"\", cleared)", ShellRequest(probe, "\"a.foo\" -z")},
+                true),
+      Calls());
 }
 
 TEST_F(ListRunTest, IoFailureEndsTheRunAtEachCheck) {
@@ -103,17 +103,42 @@ TEST_F(ListRunTest, IoFailureEndsTheRunAtEachCheck) {
   };
   const Case cases[] = {
       {"open", {}, false, true, 2, {{kOpenList}}},
-      {"end test", {{"a\r\n", 0}, {"", 23}}, true, true, 23,
-       {{kOpenList, kReadList}, a, {kReadList}}},
-      {"entry", {{"ab", 0}, {"", 5}}, true, true, 5,
-       {{kOpenList, kReadList, kReadList, kReadList}}},
-      {"line end", {{"a\r", 0}, {"", 6}}, true, true, 6, {{kOpenList, kReadList, kReadList}}},
-      {"entry, then line end", {{"ab", 0}, {"", 5}, {"", 6}}, true, true, 6,
-       {{kOpenList, kReadList, kReadList, kReadList}}},
-      {"close", {{"a\r\nb\r\n", 0}}, true, false, 6,
-       {{kOpenList, kReadList}, a, b, {kReadList, kCloseList}}},
-      {"109", {{"a\r\nb\r\n", 0}, {"", 109}}, true, true, -1,
-       {{kOpenList, kReadList}, a, b, {kReadList, kCloseList}}},
+      {"end test",
+       {{"a\r\n", 0}, {"", 23}},
+       true,
+       true,
+       23,
+       {{kOpenList, kPrepareShell, kReadList}, a, {kReadList}}},
+      {"entry",
+       {{"ab", 0}, {"", 5}},
+       true,
+       true,
+       5,
+       {{kOpenList, kPrepareShell, kReadList, kReadList, kReadList}}},
+      {"line end",
+       {{"a\r", 0}, {"", 6}},
+       true,
+       true,
+       6,
+       {{kOpenList, kPrepareShell, kReadList, kReadList}}},
+      {"entry, then line end",
+       {{"ab", 0}, {"", 5}, {"", 6}},
+       true,
+       true,
+       6,
+       {{kOpenList, kPrepareShell, kReadList, kReadList, kReadList}}},
+      {"close",
+       {{"a\r\nb\r\n", 0}},
+       true,
+       false,
+       6,
+       {{kOpenList, kPrepareShell, kReadList}, a, b, {kReadList, kCloseList}}},
+      {"109",
+       {{"a\r\nb\r\n", 0}, {"", 109}},
+       true,
+       true,
+       -1,
+       {{kOpenList, kPrepareShell, kReadList}, a, b, {kReadList, kCloseList}}},
   };
   for (const Case& c : cases) {
     fake::State& fake = Restart();

@@ -37,7 +37,7 @@ TEST_F(RunTest, SingleArgumentIsOpenedDirectly) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(0, RunWith(c.arguments)) << c.arguments;
-    EXPECT_EQ(Strings({ShellRequest(c.command, nullptr), WaitIdleOf(0), CloseOf(0),
+    EXPECT_EQ(Strings({kPrepareShell, ShellRequest(c.command, nullptr), WaitIdleOf(0), CloseOf(0),
                        "ExitProcess(0)"}),
               Calls())
         << c.arguments;
@@ -46,13 +46,19 @@ TEST_F(RunTest, SingleArgumentIsOpenedDirectly) {
   Restart().split = true;
   Fake().argv = {"corvane", "", "readme.txt"};
   EXPECT_EQ(0, ExitCodeOf([] { ::Run(); }));
-  EXPECT_EQ(ShellRequest("readme.txt", nullptr), Calls()[0]);
+  EXPECT_EQ(ShellRequest("readme.txt", nullptr), Calls()[1]);
 }
 
 TEST_F(RunTest, Options) {
-  struct Case { std::string arguments, x, b, l, e; bool wait; };
+  struct Case {
+    std::string arguments, x, b, l, e;
+    bool wait;
+    std::string c;
+  };
   const Case cases[] = {
       {"/l:list.txt", "", "", "list.txt", "", true},
+      {"/C:utf-16le /L:a", "", "", "a", "", true, "utf-16le"},
+      {"-c=850 /C: /L:a", "", "", "a", "", true, ""},  // an empty value leaves it to the list
       {"-L:list.txt", "", "", "list.txt", "", true},
       {"/X:editor.exe /B:-n /L:files.txt", "editor.exe", "-n", "files.txt", "", true},
       {"/L:files.txt /W", "", "", "files.txt", "", false},
@@ -79,10 +85,26 @@ TEST_F(RunTest, Options) {
     EXPECT_EQ(T(c.l), FileList) << c.arguments;
     EXPECT_EQ(T(c.e), EParams) << c.arguments;
     EXPECT_EQ(c.wait, WaitIdle) << c.arguments;
-    EXPECT_EQ(Strings({"CreateFile(\"" + c.l + "\")", kReadList, kCloseList, "ExitProcess(0)"}),
+    EXPECT_EQ(T(c.c), Encoding) << c.arguments;
+    EXPECT_EQ(Strings({"CreateFile(\"" + c.l + "\")", kPrepareShell, kReadList, kCloseList,
+                       "ExitProcess(0)"}),
               Calls())
         << c.arguments;
   }
+}
+
+// The value is told apart in the list encoding's own tests; here, what a refusal does.
+TEST_F(RunTest, AnEncodingThatCannotBeReadStartsNothing) {
+  for (const char* value : {"bogus", "99999", "37"}) {
+    EXPECT_EQ(87, RunWith("/X:v.exe /C:" + std::string(value) + " /L:list.txt")) << value;
+    Strings want = kUsage;
+    want.insert(want.end() - 1, "Diagnostic(\"corvane: /C:" + std::string(value) +
+                                    " names no list encoding that this system can read\")");
+    want.back() = "ExitProcess(87)";
+    EXPECT_EQ(want, Calls()) << value;
+  }
+  EXPECT_EQ(0, RunWith("/C:bogus"));  // no list: only the usage box, as ever
+  EXPECT_EQ(kUsage, Calls());
 }
 
 }  // namespace

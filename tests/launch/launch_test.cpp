@@ -56,16 +56,22 @@ TEST_F(LaunchTest, LookupAssociatedProgram) {
       {"D:report.txt", "D:", 33, probe, probe},
       {"report.txt", "", 32, probe, ""},
       {"d:/docs/report.txt", "d:", 31, probe, ""},
-      {"\"D:\\docs\\a b.txt\"  ", "\"D:\\docs\\", 0, probe, ""},  // used as read
-      {"a.txt", "", ~uintptr_t(4), probe, probe},                  // the test is unsigned
+      {"\\\\srv\\share\\f.txt", "\\\\srv\\share\\", 42, probe, probe},
+      // A relative entry is looked for in the current folder, where the shell opens it: its
+      // folder part is no folder to search from. Used as read, quotes and blanks and all.
+      {"docs\\one.txt", "", 42, probe, probe},
+      {"\"D:\\docs\\a b.txt\"  ", "", 0, probe, ""},
+      {"\xc3\xa9:\\a.txt", "", 42, probe, probe},  // no drive letter
+      {"a.txt", "", ~uintptr_t(4), probe, probe},  // the test is unsigned
       {"a.txt", "", 42, "", ""},
-      {"a.txt", "", 42, std::string(261, 'p'), std::string(260, 'p')},  // room filled
+      {"a.txt", "", 42, std::string(platform::kPathRoom, 'p'),
+       std::string(platform::kPathRoom - 1, 'p')},  // room filled
   };
   for (const Case& c : cases) {
     Restart().find = {{c.code, c.program}};
     EXPECT_EQ(T(c.want), LookupAssociatedProgram(T(c.document))) << c.document << " " << c.code;
     EXPECT_EQ(Strings({"FindExecutable(\"" + std::string(c.document) + "\", \"" + c.directory +
-                       "\", cleared[261])"}),
+                       "\", cleared)"}),
               Calls());
   }
 }

@@ -50,10 +50,20 @@ TEST_F(ArgumentsTest, RawCommandLine) {
       {"", {}},
       {"\"C:\\x y\\x.exe\"/L:a b", {"b"}},  // the program name runs on to the next Blank
       {"x.exe\t/L:a.txt\t/W", {"/L:a.txt", "/W"}},
-      {"x.exe\x01" "a\x1f" "b\x7f\x80\xa0\xff", {"a", "b\x7f\x80\xa0\xff"}},
+      {"x.exe\x01"
+       "a\x1f"
+       "b\x7f\x80\xa0\xff",
+       {"a", "b\x7f\x80\xa0\xff"}},
       {"x.exe /L:a ", {"/L:a"}},  // Wine may add a blank after the line
       {"x.exe " + Word(4096) + " z", {Word(4096), "z"}},
       {"x.exe " + long_word + " z", {long_word.substr(0, 4096), long_word.substr(4096), "z"}},
+      // The bound counts bytes and never cuts a character: one that does not fit starts the
+      // next argument.
+      {"x.exe " + Word(4095) + "\xc3\xa9z", {Word(4095), "\xc3\xa9z"}},
+      {"x.exe \"" + Word(4094) + "\xe6\x97\xa5\"x", {Word(4094), "\xe6\x97\xa5x"}},
+      {"x.exe " + Word(4092) + "\xf0\x9f\x98\x80", {Word(4092) + "\xf0\x9f\x98\x80"}},
+      {"x.exe /B:\"\xe6\x97\xa5 \xc3\xa9\" \xf0\x9f\x98\x80",
+       {"/B:\xe6\x97\xa5 \xc3\xa9", "\xf0\x9f\x98\x80"}},
   };
   for (const Case& c : cases) {
     Fake().raw_command_line = c.line;
@@ -76,8 +86,8 @@ TEST_F(ArgumentsTest, ArgumentZeroIsTheModuleFileAsReported) {
   Fake().raw_command_line = "x /L:a";
   Fake().module_file_name = "";
   EXPECT_EQ(T(""), ArgumentText(0));
-  Fake().module_file_name = std::string(300, 'm');  // the room is 261
-  EXPECT_EQ(T(std::string(261, 'm')), ArgumentText(0));
+  Fake().module_file_name = std::string(900, 'm');
+  EXPECT_EQ(T(std::string(platform::kPathRoom, 'm')), ArgumentText(0));
 }
 
 TEST_F(ArgumentsTest, SplitArgvSkipsEmptyElements) {

@@ -10,16 +10,42 @@ using namespace std::string_literals;
 class ListReaderTest : public FakeTest {
  protected:
   // Reads the list in the list run's order; the entries that would have been used land in used.
-  long long RunReader(const std::string& path = "list.txt") {
-    return ExitCodeOf(
-        [&] { ReadEntries(T(path), [&](const Text& entry) { used.push_back(S(entry)); }); });
+  long long RunReader(const std::string& path = "list.txt", ListEncoding encoding = {}) {
+    return ExitCodeOf([&] {
+      ReadEntries(
+          T(path), [&](const Text& entry) { used.push_back(S(entry)); }, encoding);
+    });
   }
   Strings used;
 };
 
+// A UTF-16 list's bytes.
+std::string Utf16(const std::u16string& text, bool big_endian = false) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += big_endian ? high : low;
+    bytes += big_endian ? low : high;
+  }
+  return bytes;
+}
+const std::string kLe = "\xff\xfe", kBe = "\xfe\xff", kUtf8Mark = "\xef\xbb\xbf";
+const std::string kFffd = "\xef\xbf\xbd";
+
+const ListEncoding kForcedUtf8{ListCoding::kUtf8, 0};
+const ListEncoding kForcedLe{ListCoding::kUtf16Le, 0};
+const ListEncoding kForcedBe{ListCoding::kUtf16Be, 0};
+const ListEncoding kForced850{ListCoding::kCodePage, 850};
+const ListEncoding kForced1252{ListCoding::kCodePage, 1252};
+
 TEST_F(ListReaderTest, EntriesInReadsOfAnySize) {
   const std::string row127(127, 'x');
-  struct Case { std::string bytes; Strings want; };
+  struct Case {
+    std::string bytes;
+    Strings want;
+    ListEncoding encoding = {};
+    size_t data_end = std::string::npos;  // the last byte of a UTF-16 Ctrl-Z
+  };
   const Case cases[] = {
       {"a.txt\r\nb.txt\r\n", {"a.txt", "b.txt"}},
       {"\r\n  a.txt  \r\n\t\r\n\r\nb.txt", {"a.txt  ", "b.txt"}},
@@ -29,27 +55,85 @@ TEST_F(ListReaderTest, EntriesInReadsOfAnySize) {
       {"a\n\r\nb", {"a\n", "b"}},
       {"a\r\n\n\nb", {"a", "b"}},  // a lone LF before an entry is a Blank
       {"one\r\ntw\x1ao\r\nthree\r\n", {"one", "tw"}},
-      {"a\r\x1a" "b", {"a"}},
+      {"a\r\x1a"
+       "b",
+       {"a"}},
       {"\0\0a\0b\r\n"s, {"a\0b"s}},
       {"", {}},
       {" \t\r\n\n\r", {}},
-      {"\x1a" "a\r\n", {}},
-      {"\xef\xbb\xbf" "a\r\n", {"\xef\xbb\xbf" "a"}},
-      {"\x80\xff x\x01\r\n", {"\x80\xff x\x01"}},  // 128 and up are never Blanks
+      {"\x1a"
+       "a\r\n",
+       {}},
+      // Without a mark, an entry that is not UTF-8 is in the ANSI code page (the fake's is
+      // Latin-1); 128 and up are never Blanks.
+      {"\x80\xff x\x01\r\n", {"\xc2\x80\xc3\xbf x\x01"}},
+      {"caf\xc3\xa9\r\ncaf\xe9\r\n", {"café", "café"}},
+      {"😀日 é" + kUtf8Mark + "\r\n",
+       {"😀日 é" + kUtf8Mark}},  // a mark past the start is a character
+      {"ab\xe6\x97\x1a"
+       "c",
+       {"ab\xc3\xa6\xc2\x97"}},            // cut by Ctrl-Z: not UTF-8
+      {"\xef\xbb", {"\xc3\xaf\xc2\xbb"}},  // half a mark is no mark
+      // A mark at the very start decides the whole list and is no part of it.
+      {kUtf8Mark + "a\r\n", {"a"}},
+      {kUtf8Mark + "\xe9\r\n\xf0\x9f\x98\r\n\xed\xa0\x80", {kFffd, kFffd, kFffd + kFffd + kFffd}},
+      {kLe + Utf16(u"a.txt\r\n  b\r\nc\rd\ne\r"), {"a.txt", "b", "c", "d\ne"}},
+      {kBe + Utf16(u"a.txt\r\n  b\r\nc\rd\ne\r", true), {"a.txt", "b", "c", "d\ne"}},
+      {kLe + Utf16(u"日本 é☺.ext\r\n\t😀 \r\n"), {"日本 é☺.ext", "😀 "}},
+      {kLe + Utf16(u"\0 \t\r\n\0a\0b\x1f"s), {std::string("a\0b\x1f", 4)}},
+      // Ctrl-Z is the unit 26; a byte 26 in another unit (U+041A, U+1A00) is not.
+      {kLe + Utf16(u"\u041a\u1a00\r\nb\x1a"
+                   "c"),
+       {"\u041a\u1a00", "b"},
+       {},
+       13},
+      {kBe + Utf16(u"\u041a\u1a00\r\nb\x1a"
+                   "c",
+                   true),
+       {"\u041a\u1a00", "b"},
+       {},
+       13},
+      // Unpaired surrogates, and what the end or Ctrl-Z cuts off, become U+FFFD.
+      {kLe + Utf16(u"a\xd800"
+                   "b\r\n\xdc00\r\n\xdbff"),
+       {"a" + kFffd + "b", kFffd, kFffd}},
+      {kLe + Utf16(u"ab") + "c", {"ab" + kFffd}},
+      {kLe + Utf16(u"\xd83d") + std::string(1, 0), {kFffd}},  // one character cut off
+      {kLe + Utf16(u"\xd83d\x1a"), {kFffd}, {}, 5},
+      {kLe, {}},
+      // A forced encoding skips its own mark only.
+      {"\x82t\xe9\r\n", {"\u2502t\u2569"}, kForced850},
+      {kUtf8Mark + "a",
+       {"\u00ef\u00bb\u00bf"
+        "a"},
+       kForced1252},
+      {kUtf8Mark + "caf\xe9\r\n", {"caf" + kFffd}, kForcedUtf8},
+      {kLe + "a", {kFffd + kFffd + "a"}, kForcedUtf8},
+      {Utf16(u"a\r\nb"), {"a", "b"}, kForcedLe},
+      {kLe + Utf16(u"a"), {"a"}, kForcedLe},
+      {kLe + Utf16(u"a", true),
+       {"\ufffe"
+        "a"},
+       kForcedBe},
+      {kBe + Utf16(u"a", true), {"a"}, kForcedBe},
       {row127 + "\r\ny", {row127, "y"}},  // CR LF across two reads of 128
       {row127 + "\rz", {row127, "z"}},
       {std::string(100000, 'e') + "\r\nb", {std::string(100000, 'e'), "b"}},
   };
   for (const Case& c : cases) {
-    for (size_t chunk : {1, 7, 128}) {
+    // Reads of 1, 2 and 3 bytes split every character at every place.
+    for (size_t chunk : {1, 2, 3, 7, 128}) {
       Restart();
       used.clear();
       fake::ScriptFile(c.bytes, chunk);
       const std::string context = c.bytes.substr(0, 30) + " in reads of " + std::to_string(chunk);
-      EXPECT_EQ(-1, RunReader()) << context;
+      EXPECT_EQ(-1, RunReader("list.txt", c.encoding)) << context;
       EXPECT_EQ(c.want, used) << context;
-      // Each byte is read once, up to the first byte 26; one empty read ends the rest.
-      size_t sub = c.bytes.find('\x1a');
+      // Each byte is read once, up to the Ctrl-Z; one empty read ends the rest.
+      size_t sub =
+          IsUtf16(c.encoding.coding) || c.bytes.rfind(kLe, 0) == 0 || c.bytes.rfind(kBe, 0) == 0
+              ? c.data_end
+              : c.bytes.find('\x1a');
       size_t reads = sub != std::string::npos ? sub / chunk + 1
                                               : (c.bytes.size() + chunk - 1) / chunk + 1;
       Strings want_calls{"CreateFile(\"list.txt\")"};
@@ -57,6 +141,44 @@ TEST_F(ListReaderTest, EntriesInReadsOfAnySize) {
       want_calls.push_back(kCloseList);
       EXPECT_EQ(want_calls, Calls()) << context;
     }
+  }
+}
+
+TEST_F(ListReaderTest, EncodingNames) {
+  struct Case {
+    const char* value;
+    bool usable;
+    ListCoding coding;
+    uint32_t code_page;
+  };
+  const ListCoding page = ListCoding::kCodePage;
+  const Case cases[] = {
+      {"", true, ListCoding::kDetect, 0},
+      {"ansi", true, page, platform::kCodePageAnsi},
+      {"Oem", true, page, platform::kCodePageOem},
+      {"utf-8", true, ListCoding::kUtf8, 0},
+      {"UTF8", true, ListCoding::kUtf8, 0},
+      {"65001", true, ListCoding::kUtf8, 0},
+      {"Utf-16LE", true, ListCoding::kUtf16Le, 0},
+      {"1200", true, ListCoding::kUtf16Le, 0},
+      {"utf16be", true, ListCoding::kUtf16Be, 0},
+      {"1201", true, ListCoding::kUtf16Be, 0},
+      {"850", true, page, 850},
+      {"0001252", true, page, 1252},
+      {"37", false},  // the system knows it, but it moves the line ends
+      {"99999", false},
+      {"4294968546", false},
+      {"utf-32", false},
+      {"8 50", false},
+      {"-850", false},
+      {"ANSI ", false},
+  };
+  for (const Case& c : cases) {
+    ListEncoding encoding{ListCoding::kUtf8, 7};
+    EXPECT_EQ(c.usable, ListEncodingNamed(T(c.value), &encoding)) << c.value;
+    if (!c.usable) continue;
+    EXPECT_EQ(c.coding, encoding.coding) << c.value;
+    EXPECT_EQ(c.code_page, encoding.code_page) << c.value;
   }
 }
 

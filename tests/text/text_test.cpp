@@ -2,6 +2,7 @@
 
 #include "test_support.h"
 #include "text/helpers.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -101,6 +102,47 @@ TEST(HelpersTest, DirectoryPart) {
       {"\"C:\\docs\\a b.txt\"  ", "\"C:\\docs\\"}, {"/home/u/a.txt", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(T(c.want), DirectoryPart(T(c.path))) << c.path;
+}
+
+TEST(HelpersTest, IsFullPath) {
+  for (const char* full : {"C:\\a.txt", "z:a.txt", "\\\\srv\\share\\f", "\\a.txt"})
+    EXPECT_TRUE(IsFullPath(T(full))) << full;
+  for (const char* relative : {"a.txt", "docs\\a.txt", "\"C:\\a.txt\"", " C:\\a.txt", "1:\\a", "C",
+                               "", "\xc3\x89:\\a", "/home/a"})
+    EXPECT_FALSE(IsFullPath(T(relative))) << relative;
+}
+
+// Each ill-formed sequence is the longest start of a well-formed one, and one U+FFFD.
+TEST(Utf8Test, RepairAndCut) {
+  const std::string r = "\xef\xbf\xbd";
+  struct Case {
+    std::string bytes, repaired;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"ascii \x7f", "ascii \x7f"},
+      {"\xc3\xa9\xe6\x97\xa5\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf", "é日😀\xf4\x8f\xbf\xbf"},
+      {"\xc3", r},      // cut off
+      {"\xe6\x97", r},  // cut off after two of three
+      {"\xe6\x97"
+       "a",
+       r + "a"},
+      {"\xc0\xaf\xc1\xbf", r + r + r + r},  // overlong forms
+      {"\xe0\x80\xaf", r + r + r},
+      {"\xed\xa0\x80\xed\x9f\xbf", r + r + r + "\xed\x9f\xbf"},  // a surrogate; U+D7FF is fine
+      {"\xf4\x90\x80\x80\xf5\xff", r + r + r + r + r + r},       // past U+10FFFF
+      {"\x80\xbf"
+       "a\xf0\x9f\x98",
+       r + r + "a" + r},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.bytes == c.repaired, IsValidUtf8(c.bytes.data(), c.bytes.size())) << c.bytes;
+    EXPECT_EQ(T(c.repaired), RepairedUtf8(T(c.bytes))) << c.bytes;
+  }
+  const std::string text = "a\xc3\xa9\xf0\x9f\x98\x80";  // 1, 2 and 4 bytes
+  const size_t cuts[] = {0, 1, 1, 3, 3, 3, 3, 7, 7};     // the cut for each room from 0
+  for (size_t room = 0; room < 9; ++room)
+    EXPECT_EQ(cuts[room], Utf8Cut(text.data(), text.size(), room)) << room;
 }
 
 TEST(HelpersTest, QuoteEntry) {

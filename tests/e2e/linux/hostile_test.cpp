@@ -20,9 +20,9 @@ const std::string kBom = "\xEF\xBB\xBF";
 
 const std::vector<Hostile>& Table() {
   static const std::vector<Hostile> table = {
-      // A byte-order mark is no mark here: it belongs to the first entry.
-      {kBom + "bom.txt", {"-b", kBom + "bom.txt", "-e"}, kBom + "bom.txt"},
       {"a.txt\" & calc & \"", {"-b", "a.txt", "&", "calc", "&", " -e"}, "a.txt\" & calc & "},
+      // A byte-order mark past the very start is a character of its entry.
+      {kBom + "bom.txt", {"-b", kBom + "bom.txt", "-e"}, kBom + "bom.txt"},
       {"; touch pwned", {"-b", "; touch pwned", "-e"}, "; touch pwned"},
       {"$(touch pwned)", {"-b", "$(touch pwned)", "-e"}, "$(touch pwned)"},
       {"`touch pwned`", {"-b", "`touch pwned`", "-e"}, "`touch pwned`"},
@@ -42,7 +42,8 @@ const std::vector<Hostile>& Table() {
       {"back\\\"slash", {"-b", "back\\slash -e"}, "back\\\"slash"},
       {"tab\there", {"-b", "tab\there", "-e"}, "tab\there"},
       {"line\nfeed", {"-b", "line\nfeed", "-e"}, "line\nfeed"},
-      // cp1252 letters and the no-break space 0xA0 are no Blanks.
+      // Not UTF-8, so taken as they are; cp1252 letters and the no-break space 0xA0 are no
+      // Blanks.
       {"\xE9t\xE9\xA0\x80\xFF.txt",
        {"-b", "\xE9t\xE9\xA0\x80\xFF.txt", "-e"},
        "\xE9t\xE9\xA0\x80\xFF.txt"},
