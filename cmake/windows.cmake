@@ -6,6 +6,10 @@ target_link_libraries(corvane_platform_win32 PUBLIC corvane_core)
 # sections dropped, the C++ and GCC runtimes linked in.
 set(CORVANE_WIN_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections)
+# The same bytes from every build of a commit, wherever and whenever it runs: source paths
+# (__FILE__) relative to the source folder, and no link time in the PE header.
+list(APPEND CORVANE_WIN_FLAGS "-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=")
+add_link_options(-Wl,--no-insert-timestamp)
 target_compile_options(corvane_core PRIVATE ${CORVANE_WIN_FLAGS})
 target_compile_options(corvane_platform_win32 PRIVATE ${CORVANE_WIN_FLAGS})
 
