@@ -3,6 +3,7 @@
 #include "driver/run.h"
 #include "driver/settings.h"
 #include "launch/associated_program.h"
+#include "launch/preview.h"
 #include "launch/start_instance.h"
 #include "platform/platform.h"
 #include "runtime/list_reader.h"
@@ -45,8 +46,12 @@ void RunList() {
 
     if (lookup) ExeFile = LookupAssociatedProgram(entry);
     Text command = TrimBlanks(JoinTexts({BParams, blank, QuoteEntry(entry), blank, EParams}));
-    StartInstance(ExeFile, command, no_exe && ExeFile.Empty());
+    if (Preview)
+      PreviewInstance(ExeFile, command, no_exe && ExeFile.Empty());
+    else
+      StartInstance(ExeFile, command, no_exe && ExeFile.Empty());
   }
   CloseListFile();
   ExitOnIoError();
+  if (Preview) FinishPreview(CORVANE_CAPTION);
 }

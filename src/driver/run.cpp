@@ -21,6 +21,7 @@ void ApplyOption(const Text& option) {
     case 'L': FileList = value; break;
     case 'X': ExeFile = value; break;
     case 'W': WaitIdle = false; break;
+    case 'N': Preview = true; break;
     default: break;  // not ours: ignored without a word
   }
 }

@@ -6,6 +6,7 @@ Text BParams;
 Text EParams;
 Text Encoding;
 bool WaitIdle = true;
+bool Preview = false;
 
 void ResetSettings() {
   ExeFile = Text();
@@ -14,4 +15,5 @@ void ResetSettings() {
   EParams = Text();
   Encoding = Text();
   WaitIdle = true;
+  Preview = false;
 }

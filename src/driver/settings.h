@@ -10,6 +10,7 @@ extern Text BParams;   // /B: put before each entry
 extern Text EParams;   // /E: put after each entry
 extern Text Encoding;  // /C: the list's encoding; empty: the list's own mark, or each entry's
 extern bool WaitIdle;  // cleared by /W
+extern bool Preview;   // /N: each start is shown, none is made
 
 // Back to the values a process starts with.
 void ResetSettings();

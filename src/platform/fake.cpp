@@ -17,6 +17,8 @@ std::string Quoted(const char* text) {
   return "\"" + std::string(text) + "\"";
 }
 
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
 std::string Pointer(const void* p) {
   if (!p) return "null";
   char buffer[32];
@@ -79,6 +81,18 @@ uint32_t ModuleFileName(char* buffer, uint32_t room) {
 void ShowMessage(const char* text, const char* caption, uint32_t style) {
   fake::Record("MessageBox(" + fake::Quoted(text) + ", " + fake::Quoted(caption) + ", " +
                fake::Number(style) + ")");
+}
+
+bool WriteOutputLine(const char* text, size_t length) {
+  fake::Record("Output(" + fake::Quoted(std::string(text, length)) + ")");
+  if (state.output_writes_left < 0 || state.output_writes_left-- > 0) return true;
+  state.last_error = state.output_error;
+  return false;
+}
+
+bool FinishOutput(const char* box_caption) {
+  fake::Record("FinishOutput(" + fake::Quoted(box_caption) + ")");
+  return true;
 }
 
 void WriteDiagnostic(const char* line) { fake::Record("Diagnostic(" + fake::Quoted(line) + ")"); }

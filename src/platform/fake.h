@@ -48,6 +48,9 @@ struct State {
   bool close_ok = true;
   uint32_t close_error = 6;
 
+  int output_writes_left = -1;  // writes that succeed before one fails; -1: all succeed
+  uint32_t output_error = 232;
+
   uint32_t last_error = 0;
   uintptr_t next_process = 0x100;
 };

@@ -67,6 +67,15 @@ void ShowMessage(const char* text, const char* caption, uint32_t style);
 // console of its own, and drops it.
 void WriteDiagnostic(const char* line);
 
+// One line of a preview, without its line end, for a person or a program to read: standard
+// output on Linux (LF after it). On Windows (CR LF after it): standard output when that is a
+// file or a pipe, as UTF-8; else the console of the program that started corvane, as wide text;
+// else one message box, shown by FinishOutput, with the first lines. False when the write
+// failed; LastErrorCode tells why.
+bool WriteOutputLine(const char* text, size_t length);
+// Everything written is out, the message box shown with box_caption; false when a write failed.
+bool FinishOutput(const char* box_caption);
+
 // CoInitializeEx(null, flags): what the shell needs before a start whose verb a COM handler or
 // DDE carries out. Its result is of no use to corvane.
 void PrepareShell(uint32_t flags);

@@ -45,8 +45,11 @@ void Start(int argc, char** argv, char**) {
   arguments = argv;
   std::set_new_handler(OutOfMemory);
   // Started programs are never waited for; with SIGCHLD ignored the kernel reaps them at
-  // once, so none is ever a zombie. Each child gets the default back (see Spawn).
+  // once, so none is ever a zombie. A preview whose reader has gone gets EPIPE from its write,
+  // and ends with a code of its own, rather than being killed. Each child gets both defaults
+  // back (see Spawn).
   signal(SIGCHLD, SIG_IGN);
+  signal(SIGPIPE, SIG_IGN);
 }
 __attribute__((section(".init_array"), used)) void (*start)(int, char**, char**) = Start;
 
@@ -65,6 +68,7 @@ uint32_t CodeOf(int error) {
     case ENFILE: return 4;          // ERROR_TOO_MANY_OPEN_FILES
     case ENOMEM: return 8;          // ERROR_NOT_ENOUGH_MEMORY
     case EIO: return 30;            // ERROR_READ_FAULT
+    case EPIPE: return 232;         // ERROR_NO_DATA: the reader of a pipe has gone
     case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
     default: return static_cast<uint32_t>(error);
   }
@@ -103,7 +107,7 @@ std::string Unquoted(const std::string& text) {
 
 // The program and its arguments; false when it could not start. The child sees only the
 // standard descriptors, as a program the shell starts inherits no handles, and gets back
-// the SIGCHLD default that corvane itself gave up.
+// the SIGCHLD and SIGPIPE defaults that corvane itself gave up.
 bool Spawn(const std::vector<std::string>& words, void** process, int* error) {
   std::vector<char*> argv;
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
@@ -116,6 +120,7 @@ bool Spawn(const std::vector<std::string>& words, void** process, int* error) {
   sigset_t defaults;
   sigemptyset(&defaults);
   sigaddset(&defaults, SIGCHLD);
+  sigaddset(&defaults, SIGPIPE);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
@@ -211,7 +216,21 @@ uint32_t ModuleFileName(char* buffer, uint32_t room) {
 
 void ShowMessage(const char* text, const char*, uint32_t) { fprintf(stderr, "%s\n", text); }
 
-void WriteDiagnostic(const char* line) { fprintf(stderr, "%s\n", line); }
+void WriteDiagnostic(const char* line) { fprintf(stderr, "%s\n", Printable(line).c_str()); }
+
+// Buffered: a long preview costs a write per buffer, not per line. A failure shows at the
+// write that flushes, and the rest is not written.
+bool WriteOutputLine(const char* text, size_t length) {
+  if (fwrite(text, 1, length, stdout) == length && putc('\n', stdout) != EOF) return true;
+  last_error = CodeOf(errno);
+  return false;
+}
+
+bool FinishOutput(const char*) {
+  if (fflush(stdout) == 0) return true;
+  last_error = CodeOf(errno);
+  return false;
+}
 
 void PrepareShell(uint32_t) {}
 

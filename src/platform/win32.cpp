@@ -101,6 +101,104 @@ uint32_t Utf8Into(const wchar_t* units, int count, char* buffer, uint32_t room) 
   return static_cast<uint32_t>(length);
 }
 
+// Where preview lines go, chosen at the first one.
+enum class Sink { kNotChosen, kBytes, kConsole, kBox };
+struct Output {
+  Sink sink = Sink::kNotChosen;
+  HANDLE handle = nullptr;
+  Text box;            // the lines the message box shows
+  uint32_t boxed = 0;  // how many
+  uint32_t more = 0;   // lines left out of it
+};
+Output output;
+
+const uint32_t kBoxLines = 30;
+const size_t kBoxLineRoom = 260;  // bytes of a line the box shows; a longer one is cut
+
+// Standard output when a file or a pipe stands behind it, as cmd's > and | give it to a GUI
+// program; else the console that the parent program runs in (a character device that is no
+// console, such as NUL, is written to as it is); else nowhere to write but a message box.
+void ChooseSink() {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD type = out && out != INVALID_HANDLE_VALUE ? GetFileType(out) : FILE_TYPE_UNKNOWN;
+  output.handle = out;
+  output.sink = Sink::kBytes;
+  if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) return;
+  // A GUI program has no console of its own; until it joins its parent's, a console handle it
+  // was given cannot be told from any other character device.
+  const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
+  DWORD mode;
+  if (type == FILE_TYPE_CHAR) {
+    if (GetConsoleMode(out, &mode)) output.sink = Sink::kConsole;
+    return;
+  }
+  HANDLE console =
+      attached ? CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)
+               : INVALID_HANDLE_VALUE;
+  if (console != INVALID_HANDLE_VALUE) {
+    output.handle = console;
+    output.sink = Sink::kConsole;
+    return;
+  }
+  output.sink = Sink::kBox;
+}
+
+bool WriteBytes(const char* bytes, size_t length) {
+  while (length > 0) {
+    DWORD written = 0;
+    if (!WriteFile(output.handle, bytes,
+                   static_cast<DWORD>(length > 0x10000000 ? 0x10000000 : length), &written,
+                   nullptr))
+      return false;
+    if (written == 0) {  // nothing taken and no error: stop rather than spin
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    bytes += written;
+    length -= written;
+  }
+  return true;
+}
+
+// Wide, so that every name shows whatever the console's code page.
+bool WriteConsoleText(const char* text) {
+  Wide wide(text);
+  const wchar_t* units = wide.get();
+  DWORD left = static_cast<DWORD>(wcslen(units));
+  while (left > 0) {
+    DWORD written = 0;
+    if (!WriteConsoleW(output.handle, units, left, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    units += written;
+    left -= written;
+  }
+  return true;
+}
+
+void AddToBox(const char* text, size_t length) {
+  if (output.boxed == kBoxLines) {
+    ++output.more;
+    return;
+  }
+  size_t shown = Utf8Cut(text, length, kBoxLineRoom);
+  output.box.Append(text, shown);
+  if (shown < length) output.box.Append("\xE2\x80\xA6", 3);  // an ellipsis
+  output.box.Append("\n", 1);
+  ++output.boxed;
+}
+
+void AppendNumber(Text* text, uint32_t number) {
+  char digits[10];
+  int count = 0;
+  do digits[count++] = static_cast<char>('0' + number % 10);
+  while ((number /= 10) != 0);
+  while (count > 0) text->Append(digits[--count]);
+}
+
 }  // namespace
 
 // Converted once: the command line does not change while the process runs.
@@ -128,6 +226,34 @@ uint32_t ModuleFileName(char* buffer, uint32_t room) {
 void ShowMessage(const char* text, const char* caption, uint32_t style) {
   Wide wide_text(text), wide_caption(caption);
   MessageBoxW(nullptr, wide_text.get(), wide_caption.get(), style);
+}
+
+bool WriteOutputLine(const char* text, size_t length) {
+  if (output.sink == Sink::kNotChosen) ChooseSink();
+  if (output.sink == Sink::kBox) {
+    AddToBox(text, length);
+    return true;
+  }
+  Text line(text, length);
+  line.Append("\r\n", 2);
+  return output.sink == Sink::kBytes ? WriteBytes(line.Bytes(), line.Length())
+                                     : WriteConsoleText(line.Bytes());
+}
+
+bool FinishOutput(const char* box_caption) {
+  if (output.sink == Sink::kNotChosen) ChooseSink();
+  if (output.sink != Sink::kBox) return true;
+  static const char kMore[] = "\xE2\x80\xA6 and ", kMoreEnd[] = " more", kNone[] = "(no entries)";
+  Text text = output.box;
+  if (output.more > 0) {
+    text.Append(kMore, sizeof kMore - 1);
+    AppendNumber(&text, output.more);
+    text.Append(kMoreEnd, sizeof kMoreEnd - 1);
+  } else if (output.boxed == 0) {
+    text.Append(kNone, sizeof kNone - 1);
+  }
+  ShowMessage(text.Bytes(), box_caption, MB_ICONINFORMATION);
+  return true;
 }
 
 void WriteDiagnostic(const char*) {}

@@ -154,4 +154,64 @@ TEST_F(ListRunTest, IoFailureEndsTheRunAtEachCheck) {
   }
 }
 
+// The lines say what the shell would have been handed; nothing is started or waited for.
+TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
+  const std::string probe = "C:\\Probe\\probe.exe";
+  struct Case {
+    const char *x, *b, *e;
+    std::deque<fake::FindResult> find;
+    std::string list;
+    Strings lines;
+    Strings lookups;  // one before each line, when looked up
+  };
+  const Case cases[] = {
+      {"v.exe",
+       "-r",
+       "-z",
+       {},
+       "a b.txt\r\n日本 é☺.ext\r\n",
+       {"program\tv.exe\t-r \"a b.txt\" -z", "program\tv.exe\t-r \"日本 é☺.ext\" -z"}},
+      {"", "", "", {}, "a b.txt\r\n\"q\tr\" \r\n", {"open\t\"a b.txt\"", "open\t\"q\tr\""}},
+      // Each entry's own program, and a lookup that finds none: its whole text is opened.
+      {"",
+       "-p",
+       "",
+       {{42, probe}, {31, ""}},
+       "a.foo\r\nb.bar\r\n",
+       {"program\t" + probe + "\t-p \"a.foo\"", "open\t-p \"b.bar\""},
+       {"FindExecutable(\"a.foo\", \"\", cleared)", "FindExecutable(\"b.bar\", \"\", cleared)"}},
+      {"v.exe", "", "", {}, std::string("nul\0after\r\n", 11), {"program\tv.exe\t\"nul"}},
+  };
+  for (const Case& c : cases) {
+    fake::State& fake = Restart();
+    ExeFile = T(c.x);
+    BParams = T(c.b);
+    EParams = T(c.e);
+    Preview = true;
+    fake.find = c.find;
+    EXPECT_EQ(-1, RunListOf(c.list)) << c.list;
+    Strings want = {kOpenList, kPrepareShell, kReadList};
+    for (size_t i = 0; i < c.lines.size(); ++i) {
+      if (!c.lookups.empty()) want.push_back(c.lookups[i]);
+      want.push_back("Output(\"" + c.lines[i] + "\")");
+    }
+    want.insert(want.end(), {kReadList, kCloseList, "FinishOutput(\"Corvane v1.3\")"});
+    EXPECT_EQ(want, Calls()) << c.list;
+  }
+
+  // A failed write ends the run at once with its code; a list failure after lines, with its own.
+  Restart().output_writes_left = 1;
+  Preview = true;
+  ExeFile = T("v.exe");
+  EXPECT_EQ(232, RunListOf("a\r\nb\r\nc\r\n"));
+  EXPECT_EQ(Strings({kOpenList, kPrepareShell, kReadList, "Output(\"program\tv.exe\t\"a\"\")",
+                     "Output(\"program\tv.exe\t\"b\"\")", "ExitProcess(232)"}),
+            Calls());
+  Restart().reads = {{"a\r\n", 0}, {"", 23}};
+  Preview = true;
+  EXPECT_EQ(23, RunListOf(""));
+  EXPECT_EQ("Output(\"open\t\"a\"\")", Calls()[3]);
+  EXPECT_EQ("ExitProcess(23)", Calls().back());
+}
+
 }  // namespace

@@ -21,7 +21,7 @@ TEST_F(RunTest, UsageBox) {
   for (const char* arguments :
        {"", "/X:prog.exe", "/L:", "/L", "/L:a.txt /L:", "/L:files.txt extra", "extra /L:files.txt",
         "/W readme.txt", "/Q:x", "/", "-", "\" \"", "\"\t\"", "\" \" \"  \"", "\"\" \"\"",
-        "/B:x /E:y /W", "\"/L:  \""}) {
+        "/B:x /E:y /W", "\"/L:  \"", "/N", "/n readme.txt"}) {
     EXPECT_EQ(0, RunWith(arguments)) << arguments;
     EXPECT_EQ(kUsage, Calls()) << arguments;
   }
@@ -90,6 +90,19 @@ TEST_F(RunTest, Options) {
                        "ExitProcess(0)"}),
               Calls())
         << c.arguments;
+  }
+}
+
+TEST_F(RunTest, PreviewOption) {
+  for (const char* option : {"/N", "-n", "/n:anything"}) {
+    Restart().raw_command_line = "corvane.exe /X:v.exe " + std::string(option) + " /L:list.txt";
+    fake::ScriptFile("a\r\n", 128);
+    EXPECT_EQ(0, ExitCodeOf([] { ::Run(); })) << option;
+    EXPECT_EQ(Strings({"CreateFile(\"list.txt\")", kPrepareShell, kReadList,
+                       "Output(\"program\tv.exe\t\"a\"\")", kReadList, kCloseList,
+                       "FinishOutput(\"Corvane v1.3\")", "ExitProcess(0)"}),
+              Calls())
+        << option;
   }
 }
 
