@@ -132,7 +132,8 @@ void E2eTest::SetEnv(const std::string& name, const char* value) {
     removed_env_.push_back(name);
 }
 
-pid_t E2eTest::Launch(const std::vector<std::string>& args, int stdin_fd, bool leak_descriptor) {
+pid_t E2eTest::Launch(const std::vector<std::string>& args, int stdin_fd, bool leak_descriptor,
+                      int stdout_fd) {
   std::vector<std::string> words = {Corvane()};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -158,8 +159,11 @@ pid_t E2eTest::Launch(const std::vector<std::string>& args, int stdin_fd, bool l
     posix_spawn_file_actions_adddup2(&actions, stdin_fd, 0);
   else
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (root_ + "/out").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (stdout_fd >= 0)
+    posix_spawn_file_actions_adddup2(&actions, stdout_fd, 1);
+  else
+    posix_spawn_file_actions_addopen(&actions, 1, (root_ + "/out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, (root_ + "/err").c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addchdir_np(&actions, Work().c_str());

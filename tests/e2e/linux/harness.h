@@ -14,7 +14,7 @@
 // One start as the recorder logged it.
 struct Start {
   std::string descriptors;        // e.g. "0,1,2"
-  std::string sigchld;            // "default", "ignored" or "handled"
+  std::string sigchld;            // "default", "ignored" or "handled": SIGCHLD and SIGPIPE
   std::vector<std::string> argv;  // argv[0] first
 };
 
@@ -55,11 +55,11 @@ class E2eTest : public testing::Test {
   // An environment variable for corvane: set, or removed when value is null.
   void SetEnv(const std::string& name, const char* value);
 
-  // Starts corvane with these arguments (the program name is added). stdin_fd, when not
-  // -1, becomes its standard input; with leak_descriptor set it also inherits an open
-  // descriptor 9 that it never asked for.
+  // Starts corvane with these arguments (the program name is added). stdin_fd and stdout_fd,
+  // when not -1, become its standard input and output; with leak_descriptor set it also
+  // inherits an open descriptor 9 that it never asked for.
   pid_t Launch(const std::vector<std::string>& args, int stdin_fd = -1,
-               bool leak_descriptor = false);
+               bool leak_descriptor = false, int stdout_fd = -1);
   Outcome Finish(pid_t pid, double seconds = 20);
   Outcome Run(const std::vector<std::string>& args) { return Finish(Launch(args)); }
 

@@ -1,6 +1,6 @@
 // Stands in for every program corvane starts (the named program, the associated one, and
 // xdg-open): appends one line per start to $CORVANE_RECORD_LOG, tab-separated:
-//   open descriptors, SIGCHLD disposition, argv[0], argv[1], ...
+//   open descriptors, SIGCHLD and SIGPIPE disposition, argv[0], argv[1], ...
 // with every byte outside printable ASCII, the tab and the backslash written as \xHH.
 // With $CORVANE_RECORD_HOLD set it then stays alive until that file exists.
 #include <dirent.h>
@@ -50,12 +50,16 @@ std::string OpenDescriptors() {
   return out;
 }
 
+// "default" when SIGCHLD and SIGPIPE both have the handling a program started from a shell
+// expects; else how the first that does not is handled. corvane itself changes both.
 const char* ChildSignalDisposition() {
-  struct sigaction current;
-  if (sigaction(SIGCHLD, nullptr, &current) != 0) return "?";
-  if (current.sa_handler == SIG_IGN) return "ignored";
-  if (current.sa_handler == SIG_DFL) return "default";
-  return "handled";
+  for (int signal : {SIGCHLD, SIGPIPE}) {
+    struct sigaction current;
+    if (sigaction(signal, nullptr, &current) != 0) return "?";
+    if (current.sa_handler == SIG_IGN) return "ignored";
+    if (current.sa_handler != SIG_DFL) return "handled";
+  }
+  return "default";
 }
 
 void HoldUntil(const char* path) {
