@@ -135,8 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(E2eTest, ListRunNamedProgramWithBlanksInItsPath) {
   MakeFolder("my tools");
-  std::string program = Path("my tools\\probe copy.exe");
-  ASSERT_TRUE(CopyFileA(Probe().c_str(), program.c_str(), FALSE));
+  std::string program = CopyProbe("my tools\\probe copy.exe");
   WriteFile("list.txt", "a.txt\r\n");
   CorvaneRun run = RunCorvane("\"/X:" + program + "\" /B:-b /L:list.txt");
   EXPECT_EQ(0u, run.exit_code);
