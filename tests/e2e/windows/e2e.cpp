@@ -31,6 +31,16 @@ std::string FromHex(const std::string& hex) {
   return bytes;
 }
 
+std::string Utf16(const std::string& text, bool big_endian) {
+  std::string bytes;
+  for (wchar_t unit : Wide(text)) {
+    char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += big_endian ? high : low;
+    bytes += big_endian ? low : high;
+  }
+  return bytes;
+}
+
 // A full path as the wide calls take it at any length.
 std::wstring LongPath(const std::string& path) { return L"\\\\?\\" + Wide(path); }
 
@@ -133,6 +143,9 @@ std::vector<std::string> CommandLines(const std::vector<ProbeStart>& starts) {
   for (const ProbeStart& start : starts) lines.push_back(start.command_line);
   return lines;
 }
+
+std::string Utf16Le(const std::string& text) { return Utf16(text, false); }
+std::string Utf16Be(const std::string& text) { return Utf16(text, true); }
 
 std::vector<std::pair<DWORD, std::string>> Processes() {
   std::vector<std::pair<DWORD, std::string>> processes;

@@ -13,7 +13,7 @@ struct ExitRow {
 
 class ListExitCode : public E2eTest, public testing::WithParamInterface<ExitRow> {};
 
-// None of these lists names anything to start, and nothing is.
+// None of these runs is to start anything, and nothing is.
 TEST_P(ListExitCode, IsThePlatformsErrorOrZero) {
   const ExitRow& row = GetParam();
   if (row.list_bytes) WriteFile("list.txt", row.list_bytes);
@@ -24,14 +24,21 @@ TEST_P(ListExitCode, IsThePlatformsErrorOrZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ListExitCode,
-    testing::Values(ExitRow{"missing_list", "/L:absent.txt", nullptr, ERROR_FILE_NOT_FOUND},
-                    ExitRow{"missing_folder", "/L:absent\\list.txt", nullptr, ERROR_PATH_NOT_FOUND},
-                    ExitRow{"empty_list", "/L:list.txt", "", 0},
-                    ExitRow{"blank_lines_only", "/L:list.txt", "\r\n \t\r\n\n\r  ", 0},
-                    ExitRow{"ctrl_z_first", "/L:list.txt",
-                            "\x1a"
-                            "a.txt\r\n",
-                            0}),
+    testing::Values(
+        ExitRow{"missing_list", "/L:absent.txt", nullptr, ERROR_FILE_NOT_FOUND},
+        ExitRow{"missing_folder", "/L:absent\\list.txt", nullptr, ERROR_PATH_NOT_FOUND},
+        ExitRow{"empty_list", "/L:list.txt", "", 0},
+        ExitRow{"blank_lines_only", "/L:list.txt", "\r\n \t\r\n\n\r  ", 0},
+        ExitRow{"ctrl_z_first", "/L:list.txt",
+                "\x1a"
+                "a.txt\r\n",
+                0},
+        // An encoding corvane cannot read: the usage box, and the list is not run.
+        ExitRow{"unknown_encoding", "/C:utf-32 /L:list.txt", "a.txt\r\n", ERROR_INVALID_PARAMETER},
+        ExitRow{"unknown_code_page", "/C:99999 /L:list.txt", "a.txt\r\n", ERROR_INVALID_PARAMETER},
+        // EBCDIC: line ends and Blanks are other bytes there.
+        ExitRow{"code_page_with_other_controls", "/C:037 /L:list.txt", "a.txt\r\n",
+                ERROR_INVALID_PARAMETER}),
     [](const testing::TestParamInfo<ExitRow>& info) { return std::string(info.param.label); });
 
 // Another process that holds the list open for writing keeps corvane from opening it; one
