@@ -37,6 +37,8 @@ struct CorvaneRun {
   long long ElapsedMs() const { return (ended_us - started_us) / 1000; }
 };
 
+inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
 // How the shell starts a program with parameters: the program in quotes, a blank, the text.
 std::string ShellCommandLine(const std::string& program, const std::string& parameters);
 

@@ -7,8 +7,6 @@
 namespace e2e {
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // The probe named with /X, ahead of the other options.
 std::string WithProbe(const std::string& options) { return "/X:" + Probe() + " " + options; }
 
