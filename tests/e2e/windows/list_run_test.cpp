@@ -47,8 +47,9 @@ class ListRunAssociated : public E2eTest, public testing::WithParamInterface<Ass
 
 // With /B or /E and no /X, each entry's own program is looked up and started with the command
 // text. The list mixes two registered types with one that has none: that entry's text goes to
-// the shell as the thing to open, nothing starts, and the run goes on. The lookup searches the
-// entry's own folder, so an entry in another folder is written with its full path.
+// the shell as the thing to open, nothing starts, and the run goes on. An entry in another
+// folder is found by its full path, and by a relative one from the current folder, where the
+// shell opens it too (corvane runs in the test's folder, not in its own).
 TEST_P(ListRunAssociated, StartsEachEntrysOwnProgram) {
   const AssociatedRow& row = GetParam();
   MakeFolder("sub dir");
@@ -56,22 +57,24 @@ TEST_P(ListRunAssociated, StartsEachEntrysOwnProgram) {
   WriteFile("b.cvalt", "");
   WriteFile("c.cvnone", "");
   WriteFile("sub dir\\d e.cvtest", "");
-  const std::string in_folder = Path("sub dir\\d e.cvtest");
-  WriteFile("list.txt", "a.cvtest\r\nb.cvalt\r\nc.cvnone\r\n" + in_folder + "\r\n");
+  const std::string full = Path("sub dir\\d e.cvtest");
+  WriteFile("list.txt",
+            "a.cvtest\r\nb.cvalt\r\nc.cvnone\r\n" + full + "\r\nsub dir\\d e.cvtest\r\n");
   CorvaneRun run = RunCorvane(std::string(row.options) + " /L:list.txt");
   EXPECT_EQ(0u, run.exit_code);
-  std::vector<ProbeStart> starts = Starts(3);
-  ASSERT_EQ(3u, starts.size());
-  EXPECT_EQ(Probe(), starts[0].module);
-  EXPECT_EQ(ProbeAlt(), starts[1].module);
-  EXPECT_EQ(Probe(), starts[2].module);
-  EXPECT_TRUE(SameCommandLine(starts[0].command_line,
-                              ShellCommandLine(Probe(), Fill(row.command, "\"a.cvtest\""))));
-  EXPECT_TRUE(SameCommandLine(starts[1].command_line,
-                              ShellCommandLine(ProbeAlt(), Fill(row.command, "\"b.cvalt\""))));
-  EXPECT_TRUE(SameCommandLine(starts[2].command_line,
-                              ShellCommandLine(Probe(), Fill(row.command, Quoted(in_folder)))));
-  for (const ProbeStart& start : starts) EXPECT_EQ(SW_SHOWDEFAULT, start.show);
+  std::vector<ProbeStart> starts = Starts(4);
+  ASSERT_EQ(4u, starts.size());
+  const std::pair<std::string, std::string> expected[] = {{Probe(), "\"a.cvtest\""},
+                                                          {ProbeAlt(), "\"b.cvalt\""},
+                                                          {Probe(), Quoted(full)},
+                                                          {Probe(), "\"sub dir\\d e.cvtest\""}};
+  for (size_t i = 0; i < starts.size(); ++i) {
+    EXPECT_EQ(expected[i].first, starts[i].module);
+    EXPECT_TRUE(SameCommandLine(
+        starts[i].command_line,
+        ShellCommandLine(expected[i].first, Fill(row.command, expected[i].second))));
+    EXPECT_EQ(SW_SHOWDEFAULT, starts[i].show);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ListRunAssociated,
