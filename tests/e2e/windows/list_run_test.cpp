@@ -200,6 +200,61 @@ TEST_F(E2eTest, ListRunNamedProgramWithBlanksInItsPath) {
   EXPECT_TRUE(SameCommandLine(starts[0].command_line, ShellCommandLine(program, "-b \"a.txt\"")));
 }
 
+struct PastMaxPathRow {
+  const char* label;
+  bool long_program;  // else a long document
+  const char* options;
+  const char* command;     // %s: the quoted entry
+  const char* wine_limit;  // why Wine does not start it
+};
+
+class ListRunPastMaxPath : public E2eTest, public testing::WithParamInterface<PastMaxPathRow> {};
+
+// A program or document whose full path is longer than MAX_PATH goes to the shell whole.
+// Where the shell cannot start it, as under Wine, the test says why and is skipped.
+TEST_P(ListRunPastMaxPath, StartsIt) {
+  const PastMaxPathRow& row = GetParam();
+  const std::string deep = std::string(120, 'd') + "\\" + std::string(120, 'd');
+  MakeFolder(deep.substr(0, 120));
+  MakeFolder(deep);
+  std::string program = Probe(), entry = "a.cvtest", options = row.options;
+  if (row.long_program) {
+    program = CopyProbe(deep + "\\probe.exe");
+    options = "\"/X:" + program + "\"";
+    ASSERT_GT(program.size(), 260u);
+  } else {
+    WriteFile(deep + "\\doc.cvtest", "");
+    entry = Path(deep + "\\doc.cvtest");
+    ASSERT_GT(entry.size(), 260u);
+  }
+  WriteFile("list.txt", entry + "\r\n");
+  CorvaneRun run = RunCorvane(options + " /L:list.txt");
+  EXPECT_EQ(0u, run.exit_code);
+  std::vector<ProbeStart> starts = Starts();
+  if (starts.empty() && GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+    GTEST_SKIP() << row.wine_limit;
+  ASSERT_EQ(1u, starts.size());
+  EXPECT_EQ(program, starts[0].module);
+  EXPECT_TRUE(SameCommandLine(starts[0].command_line,
+                              ShellCommandLine(program, Fill(row.command, Quoted(entry)))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ListRunPastMaxPath,
+    testing::Values(
+        PastMaxPathRow{"named_program", true, "", "%s",
+                       "Wine's CreateProcessW answers 2 (file not found) for a program path "
+                       "over MAX_PATH, so ShellExecuteExW fails"},
+        PastMaxPathRow{"document", false, "", "%s",
+                       "Wine's ShellExecuteExW finds no document past MAX_PATH: its lookup "
+                       "searches into a MAX_PATH buffer and answers SE_ERR_FNF"},
+        PastMaxPathRow{"associated_program", false, "/E:-e", "%s -e",
+                       "Wine's FindExecutableW answers SE_ERR_FNF past MAX_PATH (the same "
+                       "lookup), and the entry handed to the shell to open fails too"}),
+    [](const testing::TestParamInfo<PastMaxPathRow>& info) {
+      return std::string(info.param.label);
+    });
+
 // Each probe takes 1 s to become idle; the next entry is started only after that.
 TEST_F(E2eTest, ListRunStartsEachEntryOnlyOnceThePreviousIsIdle) {
   WriteFile("list.txt", "one.txt\r\ntwo.txt\r\nthree.txt\r\n");
