@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace e2e {
@@ -32,10 +31,23 @@ std::string FromHex(const std::string& hex) {
   return bytes;
 }
 
+std::string Utf16(const std::string& text, bool big_endian) {
+  std::string bytes;
+  for (wchar_t unit : Wide(text)) {
+    char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += big_endian ? high : low;
+    bytes += big_endian ? low : high;
+  }
+  return bytes;
+}
+
+// A full path as the wide calls take it at any length.
+std::wstring LongPath(const std::string& path) { return L"\\\\?\\" + Wide(path); }
+
 // The probe holds the log without sharing while it writes a line, so a busy log is retried.
 std::string ReadLog(const std::string& path) {
   for (int attempt = 0; attempt < 500; ++attempt) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       if (GetLastError() != ERROR_SHARING_VIOLATION) return std::string();
@@ -78,22 +90,30 @@ std::vector<ProbeStart> ParseLog(const std::string& log) {
   return starts;
 }
 
+// The names in a folder, "." and ".." left out.
+std::vector<std::pair<std::string, bool>> Listing(const std::string& folder) {
+  std::vector<std::pair<std::string, bool>> entries;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(LongPath(folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  do {
+    std::string name = Utf8(found.cFileName);
+    if (name != "." && name != "..")
+      entries.emplace_back(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return entries;
+}
+
 void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string child = path + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        DeleteFileA(child.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+  for (const auto& entry : Listing(path)) {
+    std::string child = path + "\\" + entry.first;
+    if (entry.second)
+      RemoveTree(child);
+    else
+      DeleteFileW(LongPath(child).c_str());
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW(LongPath(path).c_str());
 }
 
 }  // namespace
@@ -124,6 +144,9 @@ std::vector<std::string> CommandLines(const std::vector<ProbeStart>& starts) {
   return lines;
 }
 
+std::string Utf16Le(const std::string& text) { return Utf16(text, false); }
+std::string Utf16Be(const std::string& text) { return Utf16(text, true); }
+
 std::vector<std::pair<DWORD, std::string>> Processes() {
   std::vector<std::pair<DWORD, std::string>> processes;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -142,35 +165,39 @@ void E2eTest::SetUp() {
   std::replace(name.begin(), name.end(), '/', '.');
   std::string root = Setting("CORVANE_E2E_WORK");
   ASSERT_FALSE(root.empty());
-  CreateDirectoryA(root.c_str(), nullptr);
+  CreateDirectoryW(Wide(root).c_str(), nullptr);
   folder_ = root + "\\" + name;
   RemoveTree(folder_);
-  ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr)) << folder_;
+  ASSERT_TRUE(CreateDirectoryW(Wide(folder_).c_str(), nullptr)) << folder_;
   log_ = Path("probe.log");
-  SetEnvironmentVariableA("CORVANE_PROBE_LOG", log_.c_str());
+  SetEnvironmentVariableW(L"CORVANE_PROBE_LOG", Wide(log_).c_str());
   SetIdleDelay(0);
 }
 
 void E2eTest::WriteFile(const std::string& name, const std::string& bytes) {
-  std::ofstream out(Path(name), std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << Path(name);
+  HANDLE file = CreateFileW(LongPath(Path(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file) << Path(name) << ": error " << GetLastError();
+  DWORD written = 0;
+  BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_TRUE(ok && written == bytes.size()) << Path(name);
 }
 
 void E2eTest::MakeFolder(const std::string& name) {
-  ASSERT_TRUE(CreateDirectoryA(Path(name).c_str(), nullptr)) << Path(name);
+  ASSERT_TRUE(CreateDirectoryW(LongPath(Path(name)).c_str(), nullptr)) << Path(name);
+}
+
+std::string E2eTest::CopyProbe(const std::string& name) {
+  std::string path = Path(name);
+  EXPECT_TRUE(CopyFileW(Wide(Probe()).c_str(), LongPath(path).c_str(), FALSE)) << path;
+  return path;
 }
 
 std::vector<std::string> E2eTest::FolderEntries() const {
   std::vector<std::string> entries;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(Path("*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return entries;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != ".." && name != "probe.log") entries.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  for (const auto& entry : Listing(folder_))
+    if (entry.first != "probe.log") entries.push_back(entry.first);
   std::sort(entries.begin(), entries.end());
   return entries;
 }
@@ -182,15 +209,14 @@ void E2eTest::SetIdleDelay(int milliseconds) {
 CorvaneRun E2eTest::RunCorvane(const std::string& arguments, DWORD limit_ms) {
   CorvaneRun run;
   std::string program = Corvane();
-  std::string line = "\"" + program + "\" " + arguments;
-  std::vector<char> writable(line.begin(), line.end());
-  writable.push_back('\0');
-  STARTUPINFOA startup = {};
+  std::wstring line = Wide("\"" + program + "\" " + arguments);
+  line.push_back(L'\0');  // CreateProcessW may write to the line
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   run.started_us = NowMicroseconds();
-  if (!CreateProcessA(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &startup, &process)) {
+  if (!CreateProcessW(Wide(program).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      Wide(folder_).c_str(), &startup, &process)) {
     ADD_FAILURE() << "cannot start " << program << ": error " << GetLastError();
     run.exit_code = 0xFFFFFFFF;
     return run;

@@ -1,5 +1,6 @@
 // What the end-to-end tests share: each test gets a fresh folder, runs the real corvane.exe
 // there with an exact command line, and reads back what the probe logged about every start.
+// Texts are UTF-8 throughout, paths included; they become UTF-16 at each Windows call.
 #ifndef CORVANE_TESTS_E2E_WINDOWS_E2E_H_
 #define CORVANE_TESTS_E2E_WINDOWS_E2E_H_
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "clock.h"
+#include "utf16.h"
 
 namespace e2e {
 
@@ -23,9 +25,9 @@ struct ProbeStart {
   long long started_us = 0;
   long long idle_us = -1;  // -1 until the probe became idle
   unsigned long pid = 0;
-  int show = -1;  // wShowWindow; -1 when STARTF_USESHOWWINDOW was not set
-  std::string module;
-  std::string command_line;  // GetCommandLineA, byte for byte
+  int show = -1;             // wShowWindow; -1 when STARTF_USESHOWWINDOW was not set
+  std::string module;        // GetModuleFileNameW
+  std::string command_line;  // GetCommandLineW
 };
 
 struct CorvaneRun {
@@ -34,6 +36,8 @@ struct CorvaneRun {
   long long ended_us = 0;
   long long ElapsedMs() const { return (ended_us - started_us) / 1000; }
 };
+
+inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // How the shell starts a program with parameters: the program in quotes, a blank, the text.
 std::string ShellCommandLine(const std::string& program, const std::string& parameters);
@@ -48,6 +52,10 @@ testing::AssertionResult SameCommandLine(const std::string& actual, const std::s
 // The command lines of the starts, in the order they were logged.
 std::vector<std::string> CommandLines(const std::vector<ProbeStart>& starts);
 
+// A list's bytes in UTF-16, little- or big-endian, from its UTF-8 text; no mark is added.
+std::string Utf16Le(const std::string& text);
+std::string Utf16Be(const std::string& text);
+
 // Names of the running processes, by process id.
 std::vector<std::pair<DWORD, std::string>> Processes();
 
@@ -55,10 +63,13 @@ class E2eTest : public testing::Test {
  protected:
   void SetUp() override;
 
-  // A path in this test's own, fresh folder.
+  // A path in this test's own, fresh folder. The calls below take a name with backslashes and
+  // a path longer than MAX_PATH.
   std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
   void WriteFile(const std::string& name, const std::string& bytes);
   void MakeFolder(const std::string& name);
+  // A copy of the probe in this folder, by its full path.
+  std::string CopyProbe(const std::string& name);
   // The files and folders of this test's folder, sorted, the probe's log left out.
   std::vector<std::string> FolderEntries() const;
 

@@ -59,6 +59,15 @@ std::string CodesFrom128To255() {
   return text;
 }
 
+// An entry that is not UTF-8 is read in the ANSI code page.
+std::string FromAnsi(const std::string& bytes) {
+  std::wstring wide(bytes.size(), L'\0');
+  int count = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0],
+                                  static_cast<int>(wide.size()));
+  wide.resize(count > 0 ? count : 0);
+  return Utf8(wide);
+}
+
 // Wine's own background programs, which may come and go at any time.
 const std::set<std::string> kWineServices = {"explorer.exe", "services.exe", "winedevice.exe",
                                              "plugplay.exe", "svchost.exe",  "rpcss.exe",
@@ -107,13 +116,14 @@ TEST_F(HostileEntries, NamedProgramGetsEachEntryQuotedAndNothingElse) {
       {"100000_bytes", long_entry, "\"" + long_entry + "\"", Platform::kMayCutLongLine},
       // The shell is handed a zero-terminated text, which ends at the NUL.
       {"nul_inside", std::string("a\0b.txt", 7), "\"a", Platform::kExact},
+      // A byte-order mark past the very start is a character of its entry.
       {"byte_order_mark",
        "\xEF\xBB\xBF"
        "bom.txt",
        "\"\xEF\xBB\xBF"
        "bom.txt\"",
        Platform::kExact},
-      {"codes_128_to_255", high, "\"" + high + "\"", Platform::kExact},
+      {"codes_128_to_255", high, "\"" + FromAnsi(high) + "\"", Platform::kExact},
       {"after_all_the_others", "last.txt", "\"last.txt\"", Platform::kExact},
   };
   std::string list = std::string("\0\0", 2);  // NULs before an entry are skipped like blanks
@@ -126,26 +136,34 @@ TEST_F(HostileEntries, NamedProgramGetsEachEntryQuotedAndNothingElse) {
   ExpectStarts(RunList("/X:" + Probe(), rows.size() - 1), expected);
 }
 
-// Names a shell would act on, as files of the registered type.
-const std::vector<std::string> kHostileDocuments = {"a & calc & b.cvtest",
-                                                    "; touch pwned.cvtest",
-                                                    "$(touch pwned).cvtest",
-                                                    "`touch pwned`.cvtest",
-                                                    "%PATH%.cvtest",
-                                                    "file[1].cvtest",
-                                                    "-readme.cvtest",
-                                                    "(x) 100%.cvtest",
-                                                    "\xEF\xBB\xBF"
-                                                    "bom.cvtest",
-                                                    "caf\xE9 na\xEFve.cvtest",
-                                                    "last.cvtest"};
+// Names a shell would act on, as files of the registered type: the list's entry, and the file's
+// name where the entry is not UTF-8.
+struct HostileDocument {
+  std::string entry;
+  std::string decoded;
+  const std::string& name() const { return decoded.empty() ? entry : decoded; }
+};
+const std::vector<HostileDocument> kHostileDocuments = {
+    {"a & calc & b.cvtest"},
+    {"; touch pwned.cvtest"},
+    {"$(touch pwned).cvtest"},
+    {"`touch pwned`.cvtest"},
+    {"%PATH%.cvtest"},
+    {"file[1].cvtest"},
+    {"-readme.cvtest"},
+    {"(x) 100%.cvtest"},
+    {"\xEF\xBB\xBF"
+     "bom.cvtest"},
+    {"caf\xE9 na\xEFve.cvtest", "café naïve.cvtest"},  // cp1252
+    {"last.cvtest"}};
 
 TEST_F(HostileEntries, AssociatedProgramGetsEachEntryQuotedAndNothingElse) {
   std::string list;
   std::vector<Expected> expected;
-  for (const std::string& name : kHostileDocuments) {
+  for (const HostileDocument& document : kHostileDocuments) {
+    const std::string& name = document.name();
     WriteFile(name, "");
-    list += name + "\r\n";
+    list += document.entry + "\r\n";
     expected.push_back({name, Probe(), ShellCommandLine(Probe(), "\"" + name + "\" -e")});
   }
   WriteFile("list.txt", list);
@@ -155,9 +173,10 @@ TEST_F(HostileEntries, AssociatedProgramGetsEachEntryQuotedAndNothingElse) {
 TEST_F(HostileEntries, DocumentsAreOpenedByTheirProgramAndNothingElse) {
   std::string list;
   std::vector<Expected> expected;
-  for (const std::string& name : kHostileDocuments) {
+  for (const HostileDocument& document : kHostileDocuments) {
+    const std::string& name = document.name();
     WriteFile(name, "");
-    list += name + "\r\n";
+    list += document.entry + "\r\n";
     Platform platform = name == "%PATH%.cvtest" ? Platform::kMayRefuse : Platform::kExact;
     expected.push_back(
         {name, Probe(), ShellCommandLine(Probe(), "\"" + Path(name) + "\""), platform});

@@ -7,8 +7,6 @@
 namespace e2e {
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // The probe named with /X, ahead of the other options.
 std::string WithProbe(const std::string& options) { return "/X:" + Probe() + " " + options; }
 
@@ -49,8 +47,9 @@ class ListRunAssociated : public E2eTest, public testing::WithParamInterface<Ass
 
 // With /B or /E and no /X, each entry's own program is looked up and started with the command
 // text. The list mixes two registered types with one that has none: that entry's text goes to
-// the shell as the thing to open, nothing starts, and the run goes on. The lookup searches the
-// entry's own folder, so an entry in another folder is written with its full path.
+// the shell as the thing to open, nothing starts, and the run goes on. An entry in another
+// folder is found by its full path, and by a relative one from the current folder, where the
+// shell opens it too (corvane runs in the test's folder, not in its own).
 TEST_P(ListRunAssociated, StartsEachEntrysOwnProgram) {
   const AssociatedRow& row = GetParam();
   MakeFolder("sub dir");
@@ -58,22 +57,24 @@ TEST_P(ListRunAssociated, StartsEachEntrysOwnProgram) {
   WriteFile("b.cvalt", "");
   WriteFile("c.cvnone", "");
   WriteFile("sub dir\\d e.cvtest", "");
-  const std::string in_folder = Path("sub dir\\d e.cvtest");
-  WriteFile("list.txt", "a.cvtest\r\nb.cvalt\r\nc.cvnone\r\n" + in_folder + "\r\n");
+  const std::string full = Path("sub dir\\d e.cvtest");
+  WriteFile("list.txt",
+            "a.cvtest\r\nb.cvalt\r\nc.cvnone\r\n" + full + "\r\nsub dir\\d e.cvtest\r\n");
   CorvaneRun run = RunCorvane(std::string(row.options) + " /L:list.txt");
   EXPECT_EQ(0u, run.exit_code);
-  std::vector<ProbeStart> starts = Starts(3);
-  ASSERT_EQ(3u, starts.size());
-  EXPECT_EQ(Probe(), starts[0].module);
-  EXPECT_EQ(ProbeAlt(), starts[1].module);
-  EXPECT_EQ(Probe(), starts[2].module);
-  EXPECT_TRUE(SameCommandLine(starts[0].command_line,
-                              ShellCommandLine(Probe(), Fill(row.command, "\"a.cvtest\""))));
-  EXPECT_TRUE(SameCommandLine(starts[1].command_line,
-                              ShellCommandLine(ProbeAlt(), Fill(row.command, "\"b.cvalt\""))));
-  EXPECT_TRUE(SameCommandLine(starts[2].command_line,
-                              ShellCommandLine(Probe(), Fill(row.command, Quoted(in_folder)))));
-  for (const ProbeStart& start : starts) EXPECT_EQ(SW_SHOWDEFAULT, start.show);
+  std::vector<ProbeStart> starts = Starts(4);
+  ASSERT_EQ(4u, starts.size());
+  const std::pair<std::string, std::string> expected[] = {{Probe(), "\"a.cvtest\""},
+                                                          {ProbeAlt(), "\"b.cvalt\""},
+                                                          {Probe(), Quoted(full)},
+                                                          {Probe(), "\"sub dir\\d e.cvtest\""}};
+  for (size_t i = 0; i < starts.size(); ++i) {
+    EXPECT_EQ(expected[i].first, starts[i].module);
+    EXPECT_TRUE(SameCommandLine(
+        starts[i].command_line,
+        ShellCommandLine(expected[i].first, Fill(row.command, expected[i].second))));
+    EXPECT_EQ(SW_SHOWDEFAULT, starts[i].show);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ListRunAssociated,
@@ -130,13 +131,66 @@ INSTANTIATE_TEST_SUITE_P(
                  {"\"one\"", "\"tw\""}},
         NamedRow{"option_spelling", "-b=-b -e:-e", "a.txt", {"-b \"a.txt\" -e"}},
         NamedRow{
-            "later_option_wins", "/B:first /Q:ignored /B:second", "a.txt", {"second \"a.txt\""}}),
+            "later_option_wins", "/B:first /Q:ignored /B:second", "a.txt", {"second \"a.txt\""}},
+        NamedRow{"options_outside_the_ansi_code_page",
+                 "/B:→ \"/E:ü ☺\"",
+                 "日本.txt",
+                 {"→ \"日本.txt\" ü ☺"}},
+        // Without a mark each entry is UTF-8 when it can be, else in the ANSI code page (1252).
+        NamedRow{"utf8_and_ansi_entries",
+                 "",
+                 "日本\r\ncaf\xE9\r\n\xE2\x82\xAC\r\n\x80\r\n",
+                 {"\"日本\"", "\"café\"", "\"€\"", "\"€\""}},
+        // The mark at the very start decides the list and is no part of its first entry.
+        NamedRow{"utf8_mark",
+                 "",
+                 "\xEF\xBB\xBF"
+                 "a.txt\r\n\xE9\r\n",
+                 {"\"a.txt\"", "\"\xEF\xBF\xBD\""}},
+        NamedRow{"utf16be_mark", "", "\xFE\xFF" + Utf16Be("日本\r\nb"), {"\"日本\"", "\"b\""}},
+        // Line rules hold on characters: č (0D 01), Ě (1A 01) and ഊ (0A 0D) hold the bytes of
+        // CR, Ctrl-Z and LF CR, and the ideographic space is no Blank.
+        NamedRow{
+            "utf16le_line_rules",
+            "",
+            "\xFF\xFE" + Utf16Le("a\nb\rč Ě ഊ\r\n \t\u3000日\u3000 \t\r\n\r\nlast\x1Anever\r\n"),
+            {"\"a\nb\"", "\"č Ě ഊ\"", "\"\u3000日\u3000\"", "\"last\""}},
+        NamedRow{"utf16be_line_end_bytes", "", "\xFE\xFF" + Utf16Be("ഊ\r\n"), {"\"ഊ\""}},
+        // A read takes 128 bytes: a surrogate pair and a UTF-8 character across two reads.
+        NamedRow{"utf16le_pair_across_reads",
+                 "",
+                 "\xFF\xFE" + Utf16Le(std::string(62, 'a') + "𝄞\r\n"),
+                 {"\"" + std::string(62, 'a') + "𝄞\""}},
+        NamedRow{"utf8_character_across_reads",
+                 "",
+                 std::string(127, 'a') + "日\r\n",
+                 {"\"" + std::string(127, 'a') + "日\""}},
+        // Unpaired surrogates and a last odd byte become U+FFFD, and each entry still starts.
+        NamedRow{"utf16le_ill_formed",
+                 "",
+                 std::string("\xFF\xFE"
+                             "a\0\0\xD8"
+                             "b\0\r\0\n\0\0\xDC"
+                             "c\0\r\0\n\0"
+                             "d\0e",
+                             23),
+                 {"\"a\xEF\xBF\xBD"
+                  "b\"",
+                  "\"\xEF\xBF\xBD"
+                  "c\"",
+                  "\"d\xEF\xBF\xBD\""}},
+        // /C: forces the encoding, named in any case or by its code page.
+        NamedRow{"forced_utf8", "/C:utf-8", "caf\xE9\r\n", {"\"caf\xEF\xBF\xBD\""}},
+        NamedRow{"forced_ansi", "/C:Ansi", "\xC3\xA9\r\n", {"\"Ã©\""}},
+        NamedRow{"forced_oem", "/C:oem", "\x82\x9B\r\n", {"\"é¢\""}},  // 437
+        NamedRow{"forced_850", "/C:850", "\x82t\x82 \xA4\x9B\r\n", {"\"été ñø\""}},
+        NamedRow{"forced_1200", "/C:1200", Utf16Le("日本\r\n"), {"\"日本\""}},
+        NamedRow{"forced_utf16be", "/C:UTF-16BE", "\xFE\xFF" + Utf16Be("日本"), {"\"日本\""}}),
     [](const testing::TestParamInfo<NamedRow>& info) { return std::string(info.param.label); });
 
 TEST_F(E2eTest, ListRunNamedProgramWithBlanksInItsPath) {
   MakeFolder("my tools");
-  std::string program = Path("my tools\\probe copy.exe");
-  ASSERT_TRUE(CopyFileA(Probe().c_str(), program.c_str(), FALSE));
+  std::string program = CopyProbe("my tools\\probe copy.exe");
   WriteFile("list.txt", "a.txt\r\n");
   CorvaneRun run = RunCorvane("\"/X:" + program + "\" /B:-b /L:list.txt");
   EXPECT_EQ(0u, run.exit_code);
@@ -145,6 +199,61 @@ TEST_F(E2eTest, ListRunNamedProgramWithBlanksInItsPath) {
   EXPECT_EQ(program, starts[0].module);
   EXPECT_TRUE(SameCommandLine(starts[0].command_line, ShellCommandLine(program, "-b \"a.txt\"")));
 }
+
+struct PastMaxPathRow {
+  const char* label;
+  bool long_program;  // else a long document
+  const char* options;
+  const char* command;     // %s: the quoted entry
+  const char* wine_limit;  // why Wine does not start it
+};
+
+class ListRunPastMaxPath : public E2eTest, public testing::WithParamInterface<PastMaxPathRow> {};
+
+// A program or document whose full path is longer than MAX_PATH goes to the shell whole.
+// Where the shell cannot start it, as under Wine, the test says why and is skipped.
+TEST_P(ListRunPastMaxPath, StartsIt) {
+  const PastMaxPathRow& row = GetParam();
+  const std::string deep = std::string(120, 'd') + "\\" + std::string(120, 'd');
+  MakeFolder(deep.substr(0, 120));
+  MakeFolder(deep);
+  std::string program = Probe(), entry = "a.cvtest", options = row.options;
+  if (row.long_program) {
+    program = CopyProbe(deep + "\\probe.exe");
+    options = "\"/X:" + program + "\"";
+    ASSERT_GT(program.size(), 260u);
+  } else {
+    WriteFile(deep + "\\doc.cvtest", "");
+    entry = Path(deep + "\\doc.cvtest");
+    ASSERT_GT(entry.size(), 260u);
+  }
+  WriteFile("list.txt", entry + "\r\n");
+  CorvaneRun run = RunCorvane(options + " /L:list.txt");
+  EXPECT_EQ(0u, run.exit_code);
+  std::vector<ProbeStart> starts = Starts();
+  if (starts.empty() && GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+    GTEST_SKIP() << row.wine_limit;
+  ASSERT_EQ(1u, starts.size());
+  EXPECT_EQ(program, starts[0].module);
+  EXPECT_TRUE(SameCommandLine(starts[0].command_line,
+                              ShellCommandLine(program, Fill(row.command, Quoted(entry)))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ListRunPastMaxPath,
+    testing::Values(
+        PastMaxPathRow{"named_program", true, "", "%s",
+                       "Wine's CreateProcessW answers 2 (file not found) for a program path "
+                       "over MAX_PATH, so ShellExecuteExW fails"},
+        PastMaxPathRow{"document", false, "", "%s",
+                       "Wine's ShellExecuteExW finds no document past MAX_PATH: its lookup "
+                       "searches into a MAX_PATH buffer and answers SE_ERR_FNF"},
+        PastMaxPathRow{"associated_program", false, "/E:-e", "%s -e",
+                       "Wine's FindExecutableW answers SE_ERR_FNF past MAX_PATH (the same "
+                       "lookup), and the entry handed to the shell to open fails too"}),
+    [](const testing::TestParamInfo<PastMaxPathRow>& info) {
+      return std::string(info.param.label);
+    });
 
 // Each probe takes 1 s to become idle; the next entry is started only after that.
 TEST_F(E2eTest, ListRunStartsEachEntryOnlyOnceThePreviousIsIdle) {

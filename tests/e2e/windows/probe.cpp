@@ -1,39 +1,41 @@
 // Stand-in for a program that corvane starts. It appends to the log named by CORVANE_PROBE_LOG
-// how it was started (its raw command line, the show state it was given, when) and when it
-// became ready for input, then exits on its own. Everything it is told comes from the
-// environment, so its command line is exactly what the shell built.
+// how it was started (its wide command line and module path as UTF-8, the show state it was
+// given, when) and when it became ready for input, then exits on its own. Everything it is told
+// comes from the environment, so its command line is exactly what the shell built.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "clock.h"
+#include "utf16.h"
 
 namespace {
 
-// Hex keeps every byte of a command line (blanks, quotes, codes 128 to 255) on one log line.
-std::string Hex(const char* text) {
+// Hex keeps every byte of a command line (blanks, quotes, line ends) on one log line.
+std::string Hex(const std::string& text) {
   static const char kDigits[] = "0123456789abcdef";
   std::string out;
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-    out += kDigits[*p >> 4];
-    out += kDigits[*p & 15];
+  for (unsigned char c : text) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
   }
   return out;
 }
 
-std::string Environment(const char* name) {
-  char buffer[1024];
-  DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
-  return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+std::wstring Environment(const wchar_t* name) {
+  wchar_t buffer[1024];
+  DWORD length = GetEnvironmentVariableW(name, buffer, 1024);
+  return length > 0 && length < 1024 ? std::wstring(buffer, length) : std::wstring();
 }
 
 // Several probes may log at once: the file is opened without sharing, so each line is written
 // whole by one of them while the others retry.
-void AppendLine(const std::string& path, const std::string& line) {
+void AppendLine(const std::wstring& path, const std::string& line) {
   for (int attempt = 0; attempt < 2000; ++attempt) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       DWORD written = 0;
@@ -50,28 +52,30 @@ void AppendLine(const std::string& path, const std::string& line) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   long long started = NowMicroseconds();
-  std::string log = Environment("CORVANE_PROBE_LOG");
+  std::wstring log = Environment(L"CORVANE_PROBE_LOG");
   if (log.empty()) return 1;
 
   STARTUPINFOA startup;
   GetStartupInfoA(&startup);
   int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
-  char module[MAX_PATH + 1] = "";
-  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  // Wide texts, so that characters outside the ANSI code page are logged as they arrived; a
+  // copy of the probe may lie deeper than MAX_PATH.
+  std::vector<wchar_t> module(32768);
+  module[GetModuleFileNameW(nullptr, module.data(), 32767)] = 0;
   DWORD pid = GetCurrentProcessId();
 
   char head[96];
   std::snprintf(head, sizeof head, "S %lld %lu %d ", started, pid, show);
-  AppendLine(log, head + Hex(module) + " " + Hex(GetCommandLineA()) + "\n");
+  AppendLine(log, head + Hex(Utf8(module.data())) + " " + Hex(Utf8(GetCommandLineW())) + "\n");
 
   // Until the message loop below runs, WaitForInputIdle on this process keeps waiting.
-  int delay = std::atoi(Environment("CORVANE_PROBE_IDLE_DELAY_MS").c_str());
+  int delay = _wtoi(Environment(L"CORVANE_PROBE_IDLE_DELAY_MS").c_str());
   if (delay > 0) Sleep(delay);
 
   std::snprintf(head, sizeof head, "I %lld %lu\n", NowMicroseconds(), pid);
   AppendLine(log, head);
 
-  int linger = std::atoi(Environment("CORVANE_PROBE_LINGER_MS").c_str());
+  int linger = _wtoi(Environment(L"CORVANE_PROBE_LINGER_MS").c_str());
   SetTimer(nullptr, 0, linger > 0 ? linger : 200, nullptr);
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -33,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(OpenRow{"plain", "report.cvtest", "report.cvtest"},
                     OpenRow{"quoted_with_blank", "\"my report.cvtest\"", "my report.cvtest"},
                     OpenRow{"blanks_trimmed", "\"  padded.cvtest \"", "padded.cvtest"},
-                    OpenRow{"blanks_and_tabs_around", " \t report.cvtest\t ", "report.cvtest"}),
+                    OpenRow{"blanks_and_tabs_around", " \t report.cvtest\t ", "report.cvtest"},
+                    OpenRow{"outside_the_ansi_code_page", "\"日本 é☺.cvtest\"", "日本 é☺.cvtest"}),
     [](const testing::TestParamInfo<OpenRow>& info) { return std::string(info.param.label); });
 
 TEST_F(E2eTest, SingleArgumentNamingAProgramStartsIt) {
