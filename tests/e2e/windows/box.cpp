@@ -26,7 +26,7 @@ std::string ClassOf(HWND window) {
 }
 
 std::string TextOf(HWND window) {
-  char text[2048] = "";
+  char text[8192] = "";  // a preview box holds 30 lines
   GetWindowTextA(window, text, sizeof text);
   return text;
 }
@@ -57,7 +57,8 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
     report->buttons += item;
     ++report->button_count;
   } else if (lstrcmpiA(kind.c_str(), "Static") == 0 && !text.empty()) {
-    report->text += text;
+    // One report line: a line end of the text is written as \n.
+    for (char c : text) report->text += c == '\n' ? std::string("\\n") : std::string(1, c);
   }
   return TRUE;
 }
@@ -85,6 +86,8 @@ int Run(const char* caption, const std::string& report_path, const char* go_path
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.lpDesktop = desktop_name;
+  // No standard handles, as a program started from Explorer or a shortcut has none.
+  startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION process = {};
   if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))

@@ -206,17 +206,30 @@ void E2eTest::SetIdleDelay(int milliseconds) {
   SetEnvironmentVariableA("CORVANE_PROBE_IDLE_DELAY_MS", std::to_string(milliseconds).c_str());
 }
 
-CorvaneRun E2eTest::RunCorvane(const std::string& arguments, DWORD limit_ms) {
+CorvaneRun E2eTest::RunCorvane(const std::string& arguments, DWORD limit_ms,
+                               const std::string& output) {
   CorvaneRun run;
   std::string program = Corvane();
   std::wstring line = Wide("\"" + program + "\" " + arguments);
   line.push_back(L'\0');  // CreateProcessW may write to the line
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
+  HANDLE out = INVALID_HANDLE_VALUE;
+  if (!output.empty()) {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    out = CreateFileW(LongPath(Path(output)).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, out) << output;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+  }
   PROCESS_INFORMATION process = {};
   run.started_us = NowMicroseconds();
-  if (!CreateProcessW(Wide(program).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      Wide(folder_).c_str(), &startup, &process)) {
+  const BOOL started =
+      CreateProcessW(Wide(program).c_str(), &line[0], nullptr, nullptr, !output.empty(), 0,
+                     nullptr, Wide(folder_).c_str(), &startup, &process);
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (!started) {
     ADD_FAILURE() << "cannot start " << program << ": error " << GetLastError();
     run.exit_code = 0xFFFFFFFF;
     return run;
@@ -232,6 +245,8 @@ CorvaneRun E2eTest::RunCorvane(const std::string& arguments, DWORD limit_ms) {
   CloseHandle(process.hProcess);
   return run;
 }
+
+std::string E2eTest::FileBytes(const std::string& name) const { return ReadLog(Path(name)); }
 
 std::vector<ProbeStart> E2eTest::Starts(size_t count, bool idle) {
   const long long give_up = NowMicroseconds() + 10000000;

@@ -73,6 +73,19 @@ show_box extra_argument "\"$corvane_win\" /X:$(windows_path "$probe") /L:list.tx
 expect_usage_box extra_argument
 [ ! -e probe.log ] || fail "extra_argument: the list was run"
 
+# /N with no standard output and no console: one box with the first 30 lines and how many
+# more, and nothing started.
+: >preview.txt
+for i in $(seq 1 32); do printf 'e%d\r\n' "$i" >>preview.txt; done
+show_box preview "\"$corvane_win\" /X:viewer.exe /N /L:preview.txt"
+# The helper reads the box's text in code page 1252, where the ellipsis is byte 133.
+want_preview=$(for i in $(seq 1 30); do printf 'program\tviewer.exe\t"e%d"\\n' "$i"; done
+               printf '\205 and 2 more')
+[ "$(sed -n 's/^text=//p' preview.report 2>/dev/null)" = "$want_preview" ] ||
+  fail "preview: box text is '$(sed -n 's/^text=//p' preview.report 2>/dev/null)'"
+[ "$box_status" = 0 ] || fail "preview: corvane ended with $box_status after OK"
+[ ! -e probe.log ] || fail "preview: something was started"
+
 box_win=$(windows_path "$box")
 show_box reference_information "\"$box_win\" show \"$caption\" \"$usage\" 0x40"
 show_box reference_warning "\"$box_win\" show \"$caption\" \"$usage\" 0x30"
