@@ -259,9 +259,67 @@ ModelArguments ModelSplit(const std::string& line) {
   }
 }
 
+// ----- UTF-8
+
+ModelCharacter ModelUtf8Step(const std::string& s, size_t at, size_t available) {
+  const unsigned char lead = static_cast<unsigned char>(s[at]);
+  if (lead < 0x80) return {1, true};
+  const size_t length = lead >= 0xF8   ? 0
+                        : lead >= 0xF0 ? 4
+                        : lead >= 0xE0 ? 3
+                        : lead >= 0xC0 ? 2
+                                       : 0;
+  const uint32_t lowest[5] = {0, 0, 0x80, 0x800, 0x10000};
+  // Whether some completion of the first `taken` bytes, whose bits are value, is allowed.
+  auto possible = [&](uint32_t value, size_t taken) {
+    const unsigned free_bits = 6 * static_cast<unsigned>(length - taken);
+    const uint32_t low = std::max(value << free_bits, lowest[length]);
+    const uint32_t high = std::min((value << free_bits) | ((1u << free_bits) - 1), 0x10FFFFu);
+    return low <= high && !(low >= 0xD800 && high <= 0xDFFF);
+  };
+  uint32_t value = lead & (0x7F >> length);
+  if (length == 0 || !possible(value, 1)) return {1, false};
+  size_t taken = 1;
+  for (; taken < length && taken < available; ++taken) {
+    const unsigned char trail = static_cast<unsigned char>(s[at + taken]);
+    if ((trail & 0xC0) != 0x80 || !possible(value << 6 | (trail & 0x3F), taken + 1)) break;
+    value = value << 6 | (trail & 0x3F);
+  }
+  return {taken, taken == length};
+}
+
+bool ModelValidUtf8(const std::string& s) {
+  for (size_t at = 0; at < s.size();) {
+    ModelCharacter c = ModelUtf8Step(s, at, s.size() - at);
+    if (!c.valid) return false;
+    at += c.length;
+  }
+  return true;
+}
+
+std::string ModelRepaired(const std::string& s) {
+  std::string repaired;
+  for (size_t at = 0; at < s.size();) {
+    ModelCharacter c = ModelUtf8Step(s, at, s.size() - at);
+    repaired += c.valid ? s.substr(at, c.length) : "\xEF\xBF\xBD";
+    at += c.length;
+  }
+  return repaired;
+}
+
+std::string ModelUtf8(uint32_t code) {
+  if (code < 0x80) return std::string(1, static_cast<char>(code));
+  const size_t length = code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+  std::string bytes(length, 0);
+  for (size_t i = length - 1; i > 0; --i, code >>= 6)
+    bytes[i] = static_cast<char>(0x80 | (code & 0x3F));
+  bytes[0] = static_cast<char>((0xFF00 >> length) | code);
+  return bytes;
+}
+
 // ----- the text helpers
 
-bool ModelBlank(unsigned char c) { return c <= 32; }
+bool ModelBlank(uint32_t c) { return c <= 32; }
 
 std::string ModelTrim(const std::string& s) {
   size_t first = 0, last = s.size();
@@ -280,6 +338,12 @@ std::string ModelQuote(const std::string& entry) {
 std::string ModelDirectory(const std::string& path) {
   size_t last = path.find_last_of(":\\");
   return last == std::string::npos ? "" : path.substr(0, last + 1);
+}
+
+bool ModelFullPath(const std::string& path) {
+  if (path.empty()) return false;
+  const char lower = static_cast<char>(path[0] | 0x20);
+  return path[0] == '\\' || (lower >= 'a' && lower <= 'z' && path.size() > 1 && path[1] == ':');
 }
 
 // ----- calls

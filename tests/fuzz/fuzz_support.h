@@ -84,11 +84,25 @@ struct ModelArguments {
 };
 ModelArguments ModelSplit(const std::string& line);
 
+// UTF-8 by the code points a sequence can stand for: a lead byte gives the length, each
+// trail 10xxxxxx six more bits, and a start is well formed while some completion of it is a
+// code point of that length (not overlong, no surrogate, at most U+10FFFF). A step is a whole
+// well-formed sequence (valid), or else the longest well-formed start, at least one byte.
+struct ModelCharacter {
+  size_t length;
+  bool valid;
+};
+ModelCharacter ModelUtf8Step(const std::string& s, size_t at, size_t available);
+bool ModelValidUtf8(const std::string& s);
+std::string ModelRepaired(const std::string& s);  // each ill-formed step one U+FFFD
+std::string ModelUtf8(uint32_t code);
+
 // The text helpers, by their rules.
-bool ModelBlank(unsigned char c);
+bool ModelBlank(uint32_t c);
 std::string ModelTrim(const std::string& s);
 std::string ModelQuote(const std::string& entry);
 std::string ModelDirectory(const std::string& path);
+bool ModelFullPath(const std::string& path);
 
 // Calls as the fake records them.
 std::string QuotedCall(const std::string& text);  // as a zero-terminated text: cut at a zero
