@@ -216,7 +216,7 @@ ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads) {
 
 // ----- the command line
 
-ModelArguments ModelSplit(const std::string& line) {
+ModelArguments ModelSplit(const std::string& line, size_t room) {
   ModelArguments model;
   const size_t n = line.size();
   auto at = [&](size_t k) { return k < n ? static_cast<unsigned char>(line[k]) : 0; };
@@ -230,7 +230,7 @@ ModelArguments ModelSplit(const std::string& line) {
     bool quoted = false;
     while (i < n) {
       unsigned char c = at(i);
-      if (argument.size() == 4096) {
+      if (argument.size() == room) {
         if (quoted && c == '"') {
           ++i;
         } else if (quoted) {
@@ -239,19 +239,21 @@ ModelArguments ModelSplit(const std::string& line) {
         }
         break;
       }
-      ++i;
-      if (quoted) {
-        if (c == '"')
-          quoted = false;
-        else
-          argument += static_cast<char>(c);
-      } else if (ModelBlank(c)) {
-        break;
-      } else if (c == '"') {
-        quoted = true;
-      } else {
-        argument += static_cast<char>(c);
+      if (c == '"' || (!quoted && ModelBlank(c))) {
+        ++i;
+        if (c != '"') break;
+        quoted = !quoted;
+        continue;
       }
+      // A character that does not fit whole starts the next argument.
+      const size_t length = ModelUtf8Step(line, i, n - i).length;
+      if (argument.size() + length > room) {
+        if (!quoted) break;
+        model.unsure = true;
+        return model;
+      }
+      argument += line.substr(i, length);
+      i += length;
     }
     if (argument.empty()) return model;  // the end of the line
     if (!program_name) model.arguments.push_back(argument);

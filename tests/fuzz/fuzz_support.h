@@ -75,14 +75,15 @@ struct ModelListFile {
 };
 ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads);
 
-// The arguments after the program name, by the splitting rules. A quoted stretch cut by the
-// 4096-character bound may go on in more than one way; from that argument on, the model only
-// knows the arguments before it, and unsure is set.
+// The arguments after the program name, by the splitting rules, each at most room bytes (at
+// least 4, so that any character fits an empty argument). A quoted stretch cut by the bound may
+// go on in more than one way; from that argument on, the model only knows the arguments before
+// it, and unsure is set.
 struct ModelArguments {
   std::vector<std::string> arguments;
   bool unsure = false;
 };
-ModelArguments ModelSplit(const std::string& line);
+ModelArguments ModelSplit(const std::string& line, size_t room = 4096);
 
 // UTF-8 by the code points a sequence can stand for: a lead byte gives the length, each
 // trail 10xxxxxx six more bits, and a start is well formed while some completion of it is a

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes the seed corpus: the edge cases of the splitting, list-reading and run rules, each in
 # its target's input layout (fuzz_support.h, run_fuzzer.cpp). Texts are printf %b strings: \r,
-# \n, \t, \xHH, and \\ for one backslash.
+# \n, \t, \xHH, and \\ for one backslash; UTF-8 in them is written as it is.
 set -euo pipefail
 cd "$(dirname "$0")/corpus"
 mkdir -p text
@@ -51,6 +51,11 @@ seed arguments/high-bytes 'x.exe \xa0\xff /L:\x80\x81 \x01\x1f'
 seed arguments/long-word "x.exe $(repeat w 5000) z"
 seed arguments/long-stretch "x.exe \"$(repeat q 4095) \"rest of it\" z"
 seed arguments/stretch-ends-at-bound "x.exe \"$(repeat q 4096)\"next"
+# A character that does not fit whole in the 4096 bytes starts the next argument.
+seed arguments/character-past-bound "x.exe $(repeat w 4095)\xc3\xa9z \xe6\x97\xa5"
+seed arguments/character-at-bound "x.exe $(repeat w 4092)\xf0\x9f\x98\x80 z"
+seed arguments/quoted-character-past-bound "x.exe \"$(repeat w 4094)\xe6\x97\xa5\"x y"
+seed arguments/ill-formed-at-bound "x.exe $(repeat w 4094)\xe6\x97\xed\xa0\x80 \xf0\x9f\x98 z"
 seed arguments/argv 'corvane\x00/L:a.txt\x00\x00/W\x00 \x00'
 
 # ----- list_reader: the list script, then the file
