@@ -70,11 +70,20 @@ const size_t kWholeRead = 128;
 }  // namespace
 
 ListScript TakeListScript(InputCursor& input) {
+  static const ListEncoding kForced[8] = {{ListCoding::kDetect, 0},
+                                          {ListCoding::kUtf8, 0},
+                                          {ListCoding::kUtf16Le, 0},
+                                          {ListCoding::kUtf16Be, 0},
+                                          {ListCoding::kCodePage, 850},
+                                          {ListCoding::kCodePage, 1252},
+                                          {ListCoding::kCodePage, platform::kCodePageAnsi},
+                                          {ListCoding::kCodePage, platform::kCodePageOem}};
   ListScript script;
   uint8_t flags = input.Byte();
   script.open_fails = flags & 1;
   script.open_error = kOpenErrors[(flags >> 1) & 3];
   script.close_fails = flags & 8;
+  script.forced = kForced[(flags >> 4) & 7];
   script.plan = input.Bytes(input.Byte());
   return script;
 }
@@ -105,44 +114,125 @@ void ApplyListScript(const ListScript& script, fake::State& fake) {
 
 namespace {
 
-// The file as the reader meets it: bytes, failed reads, and the end of the data, each tagged
-// with the read that brought it. Nothing past the end is ever looked at.
+// The file as the reader meets it: characters (bytes, or code points once UTF-16 is decoded),
+// failed reads, and the end of the data, each tagged with the read by which the reader has it.
+// Nothing past the end is ever looked at.
 struct Event {
-  enum Kind { kByte, kFail, kEnd } kind;
-  unsigned char byte;
-  uint32_t code;
+  enum Kind { kChar, kFail, kEnd } kind;
+  uint32_t code;  // the character, or the failure's code
   size_t read;
 };
+using Events = std::vector<Event>;
 
-std::vector<Event> EventsOf(const std::vector<fake::ReadResult>& reads) {
-  std::vector<Event> events;
+Events EventsOf(const std::vector<fake::ReadResult>& reads) {
+  Events events;
   for (size_t r = 0; r < reads.size(); ++r) {
     const fake::ReadResult& read = reads[r];
     if (read.error == platform::kBrokenPipe || (read.error == 0 && read.bytes.empty())) {
-      events.push_back({Event::kEnd, 0, 0, r});
+      events.push_back({Event::kEnd, 0, r});
       return events;
     }
     if (read.error) {
-      events.push_back({Event::kFail, 0, read.error, r});
+      events.push_back({Event::kFail, read.error, r});
       continue;
     }
-    for (char c : read.bytes) {
-      unsigned char byte = static_cast<unsigned char>(c);
-      if (byte == 26) {
-        events.push_back({Event::kEnd, 0, 0, r});
-        return events;
-      }
-      events.push_back({Event::kByte, byte, 0, r});
-    }
+    for (char c : read.bytes) events.push_back({Event::kChar, static_cast<unsigned char>(c), r});
   }
-  events.push_back({Event::kEnd, 0, 0, reads.size()});  // the fake's answer past the script
+  events.push_back({Event::kEnd, 0, reads.size()});  // the fake's answer past the script
   return events;
+}
+
+// A byte-order mark at the very start: the first bytes wait until they are a whole mark, or the
+// start of none, or the data ends, and then come together, after any failure met meanwhile. Only
+// the forced encoding's own mark counts (a code page has none); a mark found decides the encoding.
+Events WithoutMark(const Events& events, ListEncoding* encoding) {
+  struct Mark {
+    std::string bytes;
+    ListCoding coding;
+  };
+  std::vector<Mark> marks;
+  for (const Mark& mark :
+       {Mark{"\xEF\xBB\xBF", ListCoding::kUtf8}, Mark{"\xFF\xFE", ListCoding::kUtf16Le},
+        Mark{"\xFE\xFF", ListCoding::kUtf16Be}})
+    if (encoding->coding == ListCoding::kDetect || encoding->coding == mark.coding)
+      marks.push_back(mark);
+  std::string seen;
+  size_t k = 0;
+  for (;; ++k) {
+    if (events[k].kind == Event::kFail) continue;
+    if (events[k].kind == Event::kEnd) break;
+    seen += static_cast<char>(events[k].code);
+    bool may_grow = false;
+    for (const Mark& mark : marks)
+      may_grow = may_grow || (mark.bytes.size() > seen.size() && mark.bytes.rfind(seen, 0) == 0);
+    if (!may_grow) break;
+  }
+  size_t skip = 0;
+  for (const Mark& mark : marks) {
+    if (mark.bytes != seen) continue;
+    skip = seen.size();
+    encoding->coding = mark.coding;
+  }
+  const size_t rest = events[k].kind == Event::kEnd ? k : k + 1;
+  Events out;
+  for (size_t i = 0; i < rest; ++i)
+    if (events[i].kind == Event::kFail) out.push_back(events[i]);
+  for (size_t i = skip; i < seen.size(); ++i)
+    out.push_back({Event::kChar, static_cast<unsigned char>(seen[i]), events[k].read});
+  out.insert(out.end(), events.begin() + rest, events.end());
+  return out;
+}
+
+// Byte pairs to code points: a high surrogate and a low one make one; any other surrogate, and
+// an odd byte or a high surrogate that the end cuts off, is U+FFFD.
+Events Utf16Decoded(const Events& events, bool big_endian) {
+  Events out;
+  int odd = -1;
+  uint32_t high = 0;
+  for (const Event& e : events) {
+    auto put = [&](uint32_t code) { out.push_back({Event::kChar, code, e.read}); };
+    if (e.kind == Event::kEnd && (odd >= 0 || high)) put(0xFFFD);
+    if (e.kind != Event::kChar) {
+      out.push_back(e);
+      continue;
+    }
+    if (odd < 0) {
+      odd = static_cast<int>(e.code);
+      continue;
+    }
+    const uint32_t unit = big_endian ? odd << 8 | e.code : e.code << 8 | odd;
+    odd = -1;
+    const bool is_high = unit >= 0xD800 && unit <= 0xDBFF;
+    const bool is_low = unit >= 0xDC00 && unit <= 0xDFFF;
+    if (high && is_low) {
+      put(0x10000 + (high - 0xD800) * 0x400 + (unit - 0xDC00));
+      high = 0;
+      continue;
+    }
+    if (high) put(0xFFFD);
+    high = is_high ? unit : 0;
+    if (!is_high) put(is_low ? 0xFFFD : unit);
+  }
+  return out;
+}
+
+// Ctrl-Z, the byte or the UTF-16 unit, is the end of the data in the read that brought it.
+Events CutAtCtrlZ(const Events& events) {
+  Events out;
+  for (const Event& e : events) {
+    if (e.kind == Event::kChar && e.code == 26) {
+      out.push_back({Event::kEnd, 0, e.read});
+      break;
+    }
+    out.push_back(e);
+  }
+  return out;
 }
 
 class Walk {
  public:
-  explicit Walk(std::vector<Event> events) : events_(std::move(events)) {}
-  // Bytes and failures are used up; the end stays.
+  explicit Walk(Events events) : events_(std::move(events)) {}
+  // Characters and failures are used up; the end stays.
   Event Take() {
     const Event& e = events_[at_];
     reads_ = std::max(reads_, e.read + 1);
@@ -153,15 +243,39 @@ class Walk {
   size_t Reads() const { return reads_; }
 
  private:
-  std::vector<Event> events_;
+  Events events_;
   size_t at_ = 0;
   size_t reads_ = 0;
 };
 
+std::string FromCodePage(uint32_t code_page, const std::string& bytes) {
+  std::string text;
+  for (char c : bytes)
+    text += ModelUtf8(fake::FakeCodePageCharacter(code_page, static_cast<unsigned char>(c)));
+  return text;
+}
+
+// An entry's characters as UTF-8: a byte-wise list's entry is converted whole.
+std::string EntryText(const std::u32string& entry, const ListEncoding& encoding) {
+  std::string bytes;
+  for (char32_t c : entry)
+    bytes += IsUtf16(encoding.coding) ? ModelUtf8(c) : std::string(1, static_cast<char>(c));
+  switch (encoding.coding) {
+    case ListCoding::kDetect:
+      return ModelValidUtf8(bytes) ? bytes : FromCodePage(platform::kCodePageAnsi, bytes);
+    case ListCoding::kUtf8: return ModelRepaired(bytes);
+    case ListCoding::kCodePage: return FromCodePage(encoding.code_page, bytes);
+    default: return bytes;
+  }
+}
+
 }  // namespace
 
-ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads) {
-  Walk walk(EventsOf(reads));
+ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads, ListEncoding encoding) {
+  Events events = WithoutMark(EventsOf(reads), &encoding);
+  if (IsUtf16(encoding.coding))
+    events = Utf16Decoded(events, encoding.coding == ListCoding::kUtf16Be);
+  Walk walk(CutAtCtrlZ(events));
   ModelListFile model;
   for (;;) {
     // Blanks before an entry.
@@ -169,35 +283,35 @@ ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads) {
     for (;;) {
       Event e = walk.Take();
       if (e.kind == Event::kFail) model.failure = e.code;
-      if (e.kind != Event::kByte) {
+      if (e.kind != Event::kChar) {
         end = true;
         break;
       }
-      if (!ModelBlank(e.byte)) {
+      if (!ModelBlank(e.code)) {
         walk.PutBack();
         break;
       }
     }
     if (end) break;
     // The entry, up to its CR.
-    std::string entry;
+    std::u32string entry;
     for (;;) {
       Event e = walk.Take();
       if (e.kind == Event::kFail) model.failure = e.code;
-      if (e.kind != Event::kByte) break;
-      if (e.byte == '\r') {
+      if (e.kind != Event::kChar) break;
+      if (e.code == '\r') {
         walk.PutBack();
         break;
       }
-      entry += static_cast<char>(e.byte);
+      entry += static_cast<char32_t>(e.code);
     }
     // The line end: a failure above leaves the rest of the line to skip.
     bool cr = false;
     for (;;) {
       Event e = walk.Take();
       if (e.kind == Event::kFail) model.failure = e.code;
-      if (e.kind != Event::kByte) break;
-      if (e.byte == '\r') {
+      if (e.kind != Event::kChar) break;
+      if (e.code == '\r') {
         cr = true;
         break;
       }
@@ -205,10 +319,10 @@ ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads) {
     if (cr) {
       Event e = walk.Take();
       if (e.kind == Event::kFail) model.failure = e.code;
-      if (e.kind == Event::kByte && e.byte != '\n') walk.PutBack();
+      if (e.kind == Event::kChar && e.code != '\n') walk.PutBack();
     }
     if (model.failure) break;
-    model.entries.push_back({entry, walk.Reads()});
+    model.entries.push_back({EntryText(entry, encoding), walk.Reads()});
   }
   model.reads = walk.Reads();
   return model;

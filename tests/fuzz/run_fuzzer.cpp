@@ -89,7 +89,7 @@ class Model {
     std::string exe = x_;
     calls.push_back("CreateFile(" + QuotedCall(l_) + ")");
     if (list_.open_fails) return End(list_.open_error);
-    ModelListFile file = ModelReader(list_.reads);
+    ModelListFile file = ModelReader(list_.reads, ListEncoding());
     size_t reads = 0;
     for (const ModelEntry& entry : file.entries) {
       calls.insert(calls.end(), entry.reads - reads, kReadList);

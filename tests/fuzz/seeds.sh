@@ -16,6 +16,10 @@ list() {
   local b
   for b in "${plan[@]}"; do printf '\\x%s' "$b"; done
 }
+# The UTF-16 (LE or BE) of a text, as \xHH escapes; a surrogate of its own is written as bytes.
+u16() { printf '%b' "$2" | iconv -f UTF-8 -t "UTF-16$1" | od -An -v -tx1 | tr -d ' \n' | sed 's/../\\x&/g'; }
+# The flags that force an encoding on the list_reader target.
+utf8=16 le=32 be=48 cp850=64 cp1252=80 ansi=96 oem=112
 # A plan of n reads of one byte each.
 ones() { local n=$1; while [ "$n" -gt 0 ]; do printf '01 '; n=$((n - 1)); done; }
 # The run's input: list script, outcome bytes (hex), command line, the list file.
@@ -79,6 +83,29 @@ seed list_reader/fail-in-line "$(list 0 '02 f4')abcd\r\nz"
 seed list_reader/fail-after-cr "$(list 0 '04 f6')abc\r\nz"
 seed list_reader/two-fails-one-step "$(list 0 '01 f3 01 f5')a b\r\nz"
 seed list_reader/broken-pipe-after-entries "$(list 0 '06 f0')a\r\nb\r\nc"
+# Encodings: a mark at the very start, UTF-16 in reads that split its units, forced encodings.
+seed list_reader/bom-split "$(list 0 '01 01 01 02')\xef\xbb\xbfab\r\n"
+seed list_reader/half-bom "$(list 0 '01')\xef\xbb"
+seed list_reader/fail-inside-bom "$(list 0 '01 f3 01')\xff\xfea\x00"
+seed list_reader/bom-later "$(list 0 '')a\r\n\xef\xbb\xbfb\r\n"
+seed list_reader/utf8-or-ansi "$(list 0 '04 01')caf\xc3\xa9\r\ncaf\xe9\r\n\x80\xff x\x01\r\n"
+seed list_reader/utf16le "$(list 0 '')\xff\xfe$(u16 LE 'a.txt\r\n  b\r\nc\rd\ne\r\x00 \t\r\n日本 é☺\r\n😀 ')"
+seed list_reader/utf16be "$(list 0 '')\xfe\xff$(u16 BE 'a.txt\r\n  b\r\nc\rd\ne\r日本 é☺\r\n😀 ')"
+seed list_reader/utf16-split-units "$(list 0 "$(ones 30)")\xff\xfe$(u16 LE 'ab\r\n😀日\r\nc')"
+seed list_reader/utf16-surrogates "$(list 0 '03 01')\xff\xfea\x00\x00\xd8b\x00\r\x00\n\x00\x00\xdc\r\x00\n\x00\x3d\xd8\x3d\xd8\x00\xde\r\x00\n\x00\xff\xdb"
+seed list_reader/utf16-odd-final-byte "$(list 0 '')\xff\xfea\x00b\x00c"
+seed list_reader/utf16-high-at-end "$(list 0 '03')\xff\xfe\x3d\xd8\x00"
+seed list_reader/utf16-ctrl-z "$(list 0 '05 03')\xff\xfe$(u16 LE 'Кᨀ\r\nb\x1ac\r\nd')"
+seed list_reader/utf16-high-then-ctrl-z "$(list 0 '04 02')\xff\xfea\x00\x3d\xd8\x1a\x00b\x00"
+seed list_reader/utf16-fail-mid-unit "$(list 0 '07 f3')\xff\xfea\x00\r\x00\n\x00b\x00"
+seed list_reader/forced-utf8 "$(list $utf8 '')\xef\xbb\xbfcaf\xe9\r\n\xed\xa0\x80 \xf0\x9f\x98\r\n\xff\xfea"
+seed list_reader/forced-le "$(list $le '01')$(u16 LE 'a\r\nb')\r"
+seed list_reader/forced-le-mark "$(list $le '')\xff\xfe$(u16 LE 'a\r\n')\xff\xfe"
+seed list_reader/forced-be-other-mark "$(list $be '01 01')\xff\xfe\x00a\x00\r\x00\n\xfe\xff"
+seed list_reader/forced-850 "$(list $cp850 '')\x82t\xe9\r\n\xef\xbb\xbfb"
+seed list_reader/forced-1252 "$(list $cp1252 '02')\xef\xbb\xbfa\x80\r\n"
+seed list_reader/forced-ansi "$(list $ansi '')\xff\xfea\r\nb\xe9"
+seed list_reader/forced-oem "$(list $oem '')caf\xc3\xa9\r\n"
 seed list_reader/open-fails "$(list 5 '')a\r\n"
 seed list_reader/close-fails "$(list 8 '')a\r\nb"
 
