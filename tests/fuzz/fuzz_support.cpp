@@ -475,9 +475,10 @@ std::string PointerCall(uintptr_t p) {
   return buffer;
 }
 
+// fMask: SEE_MASK_NOCLOSEPROCESS (0x40) | SEE_MASK_NOASYNC (0x100).
 std::string ShellCall(const std::string& file, const std::string* parameters) {
   return "ShellExecute(cbSize=" + std::to_string(sizeof(platform::ShellExecuteRecord)) +
-         " fMask=64 hwnd=null lpVerb=null lpFile=" + QuotedCall(file) +
+         " fMask=320 hwnd=null lpVerb=null lpFile=" + QuotedCall(file) +
          " lpParameters=" + (parameters ? QuotedCall(*parameters) : "null") +
          " lpDirectory=null nShow=10 hInstApp=null lpIDList=null lpClass=null hkeyClass=null"
          " dwHotKey=0 hIcon=null hProcess=null)";

@@ -129,6 +129,16 @@ run hostile-entries 0 '' '' 'x.exe /X:viewer.exe /L:l.txt' \
 run open-fails 3 '' '' 'x.exe /X:v.exe /L:missing\\list.txt' ''
 run read-fails 0 '08 f4' '' 'x.exe /X:v.exe /L:l.txt' 'first\r\nsecond\r\n'
 run close-fails 8 '' '' 'x.exe /L:l.txt' 'a\r\nb\r\n'
+# /C: names the encoding; a name this system cannot read starts nothing, with a list only
+run encoding-refused 0 '' '' 'x.exe /X:v.exe /C:bogus /L:l.txt' 'a\r\n'
+run encoding-moves-controls 0 '' '' 'x.exe /C:37 /L:l.txt' 'a\r\n'
+run encoding-without-list 0 '' '' 'x.exe /C:utf-32' ''
+run encoding-utf16le 0 '' '' 'x.exe -c:Utf-16LE /X:v.exe /L:l.txt' "$(u16 LE 'a é\r\n😀\r\n')"
+run encoding-code-page 0 '' '' 'x.exe /C=0850 /L:l.txt /B:-p' '\x82t\xe9\r\n'
+run encoding-numbers 0 '' '' 'x.exe /C:1201 /C:65001 /L:l.txt' '\xef\xbb\xbfcaf\xe9\r\n'
+run detect-mark-and-ansi 0 '' '' 'x.exe /X:v.exe /L:l.txt' "\xff\xfe$(u16 LE 'caf\xc3\xa9\r\n')"
+run lookup-folders 0 '' '01 01 01 01 01' 'x.exe /E:-z /L:l.txt' \
+  '\\\\srv\\share\\f.txt\r\ndocs\\one.txt\r\n\xc3\xa9:\\a.txt\r\nc:x.txt\r\n\\top.txt\r\ncaf\xe9\\b.txt\r\n'
 
 # ----- text: operation bytes (text_fuzzer.cpp); texts grown past the inline room, then moved,
 # copied, joined and cut
