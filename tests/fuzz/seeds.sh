@@ -89,7 +89,7 @@ seed list_reader/half-bom "$(list 0 '01')\xef\xbb"
 seed list_reader/fail-inside-bom "$(list 0 '01 f3 01')\xff\xfea\x00"
 seed list_reader/bom-later "$(list 0 '')a\r\n\xef\xbb\xbfb\r\n"
 seed list_reader/utf8-or-ansi "$(list 0 '04 01')caf\xc3\xa9\r\ncaf\xe9\r\n\x80\xff x\x01\r\n"
-seed list_reader/utf16le "$(list 0 '')\xff\xfe$(u16 LE 'a.txt\r\n  b\r\nc\rd\ne\r\x00 \t\r\n日本 é☺\r\n😀 ')"
+seed list_reader/utf16le "$(list 0 '')\xff\xfe$(u16 LE 'a.txt\r\n  b\r\nc\rd\ne\r\x00 \t\r\n日本 é☺\r\n😀 \xc2\x80')"
 seed list_reader/utf16be "$(list 0 '')\xfe\xff$(u16 BE 'a.txt\r\n  b\r\nc\rd\ne\r日本 é☺\r\n😀 ')"
 seed list_reader/utf16-split-units "$(list 0 "$(ones 30)")\xff\xfe$(u16 LE 'ab\r\n😀日\r\nc')"
 seed list_reader/utf16-surrogates "$(list 0 '03 01')\xff\xfea\x00\x00\xd8b\x00\r\x00\n\x00\x00\xdc\r\x00\n\x00\x3d\xd8\x3d\xd8\x00\xde\r\x00\n\x00\xff\xdb"
@@ -97,7 +97,7 @@ seed list_reader/utf16-odd-final-byte "$(list 0 '')\xff\xfea\x00b\x00c"
 seed list_reader/utf16-high-at-end "$(list 0 '03')\xff\xfe\x3d\xd8\x00"
 seed list_reader/utf16-ctrl-z "$(list 0 '05 03')\xff\xfe$(u16 LE 'Кᨀ\r\nb\x1ac\r\nd')"
 seed list_reader/utf16-high-then-ctrl-z "$(list 0 '04 02')\xff\xfea\x00\x3d\xd8\x1a\x00b\x00"
-seed list_reader/utf16-fail-mid-unit "$(list 0 '07 f3')\xff\xfea\x00\r\x00\n\x00b\x00"
+seed list_reader/utf16-fail-mid-unit "$(list 0 '05 f3 03 01')\xff\xfea\x00b\x00\r\x00\n\x00c\x00"
 seed list_reader/forced-utf8 "$(list $utf8 '')\xef\xbb\xbfcaf\xe9\r\n\xed\xa0\x80 \xf0\x9f\x98\r\n\xff\xfea"
 seed list_reader/forced-le "$(list $le '01')$(u16 LE 'a\r\nb')\r"
 seed list_reader/forced-le-mark "$(list $le '')\xff\xfe$(u16 LE 'a\r\n')\xff\xfe"
@@ -143,6 +143,7 @@ run lookup-folders 0 '' '01 01 01 01 01' 'x.exe /E:-z /L:l.txt' \
 # ----- text: operation bytes (text_fuzzer.cpp); texts grown past the inline room, then moved,
 # copied, joined and cut
 seed text/grow-move-copy '\x01\x00\xff\x01\x00\xff\x03\x01\x00\x02\x04\x00\x05\x06\x06\x02\x0a\x00\x07\x0b\xe4\x05'
-# Ill-formed and cut sequences, then the UTF-8 helpers over them and an encoding of U+10FFFF
-seed text/utf8 '\x01\x00\x09a\xc3\xa9\xe6\x97\xa5\xf0\x9f\x98\x80\xed\xa0\x80\xe0\x80\xf4\x90\xc3\x0f\x01\x05\x02\x03\x0f\x05\x07\x03\x01\x10\x00\x10\xff\xff\x10\x00\x00\xd8\x00'
+# Ill-formed and cut sequences, then the UTF-8 helpers over them, and encodings of U+10FFFF,
+# U+0800 and U+07FF
+seed text/utf8 '\x01\x00\x0aa\xc3\xa9\xe6\x97\xa5\xf0\x9f\x98\x80\xed\xa0\x80\xe0\x80\xf0\x9f\x98a\xc3\x0f\x01\x05\x02\x03\x0f\x05\x07\x03\x01\x10\x00\x10\xff\xff\x10\x00\x00\x08\x00\x10\x00\x00\x07\xff'
 seed text/helpers '\x01\x00\x10 \t"C:\\a b\\c.txt" \r\x08\x01\x09\x02\x0a\x03\x0c\x00\x0e\x01\x0d\x00\x03a'
