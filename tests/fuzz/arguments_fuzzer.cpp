@@ -19,19 +19,16 @@ std::vector<int> Sampled(int count) {
   return indexes;
 }
 
-void CheckRawLine(const std::string& text) {
-  // Exactly sized, so that AddressSanitizer stops any read past the terminating zero.
-  std::unique_ptr<char[]> line(new char[text.size() + 1]);
-  std::memcpy(line.get(), text.data(), text.size());
-  line[text.size()] = 0;
-
+// The arguments after the program name as NextArgument scans them in room bytes each, checked
+// against the rules.
+std::vector<std::string> CheckScans(const char* line, const std::string& text, size_t room) {
   std::vector<std::string> scans;
   size_t p = 0;
   for (bool program_name = true;; program_name = false) {
     size_t before = p;
-    std::string argument = S(NextArgument(line.get(), &p));
+    std::string argument = S(NextArgument(line, &p, room));
     FUZZ_CHECK(p <= text.size());
-    FUZZ_CHECK(argument.size() <= kArgumentRoom, Escaped(argument));
+    FUZZ_CHECK(argument.size() <= room, Escaped(argument));
     FUZZ_CHECK(argument.find('"') == std::string::npos, Escaped(argument));
     if (argument.empty()) {
       FUZZ_CHECK(p == text.size(), "an empty scan before the end of " + Escaped(text));
@@ -42,7 +39,7 @@ void CheckRawLine(const std::string& text) {
   }
 
   // Past a quoted stretch cut by the bound the rules allow more than one split.
-  ModelArguments model = ModelSplit(text);
+  ModelArguments model = ModelSplit(text, room);
   std::vector<std::string> known = scans;
   if (model.unsure) {
     FUZZ_CHECK(known.size() >= model.arguments.size());
@@ -52,10 +49,24 @@ void CheckRawLine(const std::string& text) {
     size_t i = 0;
     while (i < known.size() && i < model.arguments.size() && known[i] == model.arguments[i]) ++i;
     FuzzFail(__FILE__, __LINE__, "arguments as the rules give them",
-             "line " + Escaped(text) + "\nargument " + std::to_string(i + 1) + ": want " +
+             "line " + Escaped(text) + " in " + std::to_string(room) + "\nargument " +
+                 std::to_string(i + 1) + ": want " +
                  (i < model.arguments.size() ? Escaped(model.arguments[i]) : "none") + ", got " +
                  (i < known.size() ? Escaped(known[i]) : "none"));
   }
+  return scans;
+}
+
+void CheckRawLine(const std::string& text) {
+  // Exactly sized, so that AddressSanitizer stops any read past the terminating zero.
+  std::unique_ptr<char[]> line(new char[text.size() + 1]);
+  std::memcpy(line.get(), text.data(), text.size());
+  line[text.size()] = 0;
+
+  // A room of 4 to 11 bytes too, picked by the first byte: short lines meet the bound with
+  // characters of every length where they would hardly ever reach 4096 bytes.
+  CheckScans(line.get(), text, 4 + static_cast<unsigned char>(line[0]) % 8);
+  std::vector<std::string> scans = CheckScans(line.get(), text, kArgumentRoom);
 
   fake::State& fake = fake::Reset();
   fake.raw_command_line = text;
@@ -70,8 +81,8 @@ void CheckRawLine(const std::string& text) {
   FUZZ_CHECK(ArgumentText(count + 1).Empty());
   FUZZ_CHECK(ArgumentText(-1).Empty());
   FUZZ_CHECK(ArgumentText(INT_MIN).Empty());
-  // Argument 0 is the program's own path, cut to the room Windows gives it.
-  FUZZ_CHECK(S(ArgumentText(0)) == text.substr(0, 261));
+  // Argument 0 is the program's own path, cut to its room: MAX_PATH units as UTF-8 and a zero.
+  FUZZ_CHECK(S(ArgumentText(0)) == text.substr(0, 3 * 260 + 1));
 }
 
 // Linux: an empty argv element is no argument; the rest come as they are.

@@ -70,11 +70,20 @@ const size_t kWholeRead = 128;
 }  // namespace
 
 ListScript TakeListScript(InputCursor& input) {
+  static const ListEncoding kForced[8] = {{ListCoding::kDetect, 0},
+                                          {ListCoding::kUtf8, 0},
+                                          {ListCoding::kUtf16Le, 0},
+                                          {ListCoding::kUtf16Be, 0},
+                                          {ListCoding::kCodePage, 850},
+                                          {ListCoding::kCodePage, 1252},
+                                          {ListCoding::kCodePage, platform::kCodePageAnsi},
+                                          {ListCoding::kCodePage, platform::kCodePageOem}};
   ListScript script;
   uint8_t flags = input.Byte();
   script.open_fails = flags & 1;
   script.open_error = kOpenErrors[(flags >> 1) & 3];
   script.close_fails = flags & 8;
+  script.forced = kForced[(flags >> 4) & 7];
   script.plan = input.Bytes(input.Byte());
   return script;
 }
@@ -105,44 +114,125 @@ void ApplyListScript(const ListScript& script, fake::State& fake) {
 
 namespace {
 
-// The file as the reader meets it: bytes, failed reads, and the end of the data, each tagged
-// with the read that brought it. Nothing past the end is ever looked at.
+// The file as the reader meets it: characters (bytes, or code points once UTF-16 is decoded),
+// failed reads, and the end of the data, each tagged with the read by which the reader has it.
+// Nothing past the end is ever looked at.
 struct Event {
-  enum Kind { kByte, kFail, kEnd } kind;
-  unsigned char byte;
-  uint32_t code;
+  enum Kind { kChar, kFail, kEnd } kind;
+  uint32_t code;  // the character, or the failure's code
   size_t read;
 };
+using Events = std::vector<Event>;
 
-std::vector<Event> EventsOf(const std::vector<fake::ReadResult>& reads) {
-  std::vector<Event> events;
+Events EventsOf(const std::vector<fake::ReadResult>& reads) {
+  Events events;
   for (size_t r = 0; r < reads.size(); ++r) {
     const fake::ReadResult& read = reads[r];
     if (read.error == platform::kBrokenPipe || (read.error == 0 && read.bytes.empty())) {
-      events.push_back({Event::kEnd, 0, 0, r});
+      events.push_back({Event::kEnd, 0, r});
       return events;
     }
     if (read.error) {
-      events.push_back({Event::kFail, 0, read.error, r});
+      events.push_back({Event::kFail, read.error, r});
       continue;
     }
-    for (char c : read.bytes) {
-      unsigned char byte = static_cast<unsigned char>(c);
-      if (byte == 26) {
-        events.push_back({Event::kEnd, 0, 0, r});
-        return events;
-      }
-      events.push_back({Event::kByte, byte, 0, r});
-    }
+    for (char c : read.bytes) events.push_back({Event::kChar, static_cast<unsigned char>(c), r});
   }
-  events.push_back({Event::kEnd, 0, 0, reads.size()});  // the fake's answer past the script
+  events.push_back({Event::kEnd, 0, reads.size()});  // the fake's answer past the script
   return events;
+}
+
+// A byte-order mark at the very start: the first bytes wait until they are a whole mark, or the
+// start of none, or the data ends, and then come together, after any failure met meanwhile. Only
+// the forced encoding's own mark counts (a code page has none); a mark found decides the encoding.
+Events WithoutMark(const Events& events, ListEncoding* encoding) {
+  struct Mark {
+    std::string bytes;
+    ListCoding coding;
+  };
+  std::vector<Mark> marks;
+  for (const Mark& mark :
+       {Mark{"\xEF\xBB\xBF", ListCoding::kUtf8}, Mark{"\xFF\xFE", ListCoding::kUtf16Le},
+        Mark{"\xFE\xFF", ListCoding::kUtf16Be}})
+    if (encoding->coding == ListCoding::kDetect || encoding->coding == mark.coding)
+      marks.push_back(mark);
+  std::string seen;
+  size_t k = 0;
+  for (;; ++k) {
+    if (events[k].kind == Event::kFail) continue;
+    if (events[k].kind == Event::kEnd) break;
+    seen += static_cast<char>(events[k].code);
+    bool may_grow = false;
+    for (const Mark& mark : marks)
+      may_grow = may_grow || (mark.bytes.size() > seen.size() && mark.bytes.rfind(seen, 0) == 0);
+    if (!may_grow) break;
+  }
+  size_t skip = 0;
+  for (const Mark& mark : marks) {
+    if (mark.bytes != seen) continue;
+    skip = seen.size();
+    encoding->coding = mark.coding;
+  }
+  const size_t rest = events[k].kind == Event::kEnd ? k : k + 1;
+  Events out;
+  for (size_t i = 0; i < rest; ++i)
+    if (events[i].kind == Event::kFail) out.push_back(events[i]);
+  for (size_t i = skip; i < seen.size(); ++i)
+    out.push_back({Event::kChar, static_cast<unsigned char>(seen[i]), events[k].read});
+  out.insert(out.end(), events.begin() + rest, events.end());
+  return out;
+}
+
+// Byte pairs to code points: a high surrogate and a low one make one; any other surrogate, and
+// an odd byte or a high surrogate that the end cuts off, is U+FFFD.
+Events Utf16Decoded(const Events& events, bool big_endian) {
+  Events out;
+  int odd = -1;
+  uint32_t high = 0;
+  for (const Event& e : events) {
+    auto put = [&](uint32_t code) { out.push_back({Event::kChar, code, e.read}); };
+    if (e.kind == Event::kEnd && (odd >= 0 || high)) put(0xFFFD);
+    if (e.kind != Event::kChar) {
+      out.push_back(e);
+      continue;
+    }
+    if (odd < 0) {
+      odd = static_cast<int>(e.code);
+      continue;
+    }
+    const uint32_t unit = big_endian ? odd << 8 | e.code : e.code << 8 | odd;
+    odd = -1;
+    const bool is_high = unit >= 0xD800 && unit <= 0xDBFF;
+    const bool is_low = unit >= 0xDC00 && unit <= 0xDFFF;
+    if (high && is_low) {
+      put(0x10000 + (high - 0xD800) * 0x400 + (unit - 0xDC00));
+      high = 0;
+      continue;
+    }
+    if (high) put(0xFFFD);
+    high = is_high ? unit : 0;
+    if (!is_high) put(is_low ? 0xFFFD : unit);
+  }
+  return out;
+}
+
+// Ctrl-Z, the byte or the UTF-16 unit, is the end of the data in the read that brought it.
+Events CutAtCtrlZ(const Events& events) {
+  Events out;
+  for (const Event& e : events) {
+    if (e.kind == Event::kChar && e.code == 26) {
+      out.push_back({Event::kEnd, 0, e.read});
+      break;
+    }
+    out.push_back(e);
+  }
+  return out;
 }
 
 class Walk {
  public:
-  explicit Walk(std::vector<Event> events) : events_(std::move(events)) {}
-  // Bytes and failures are used up; the end stays.
+  explicit Walk(Events events) : events_(std::move(events)) {}
+  // Characters and failures are used up; the end stays.
   Event Take() {
     const Event& e = events_[at_];
     reads_ = std::max(reads_, e.read + 1);
@@ -153,15 +243,39 @@ class Walk {
   size_t Reads() const { return reads_; }
 
  private:
-  std::vector<Event> events_;
+  Events events_;
   size_t at_ = 0;
   size_t reads_ = 0;
 };
 
+std::string FromCodePage(uint32_t code_page, const std::string& bytes) {
+  std::string text;
+  for (char c : bytes)
+    text += ModelUtf8(fake::FakeCodePageCharacter(code_page, static_cast<unsigned char>(c)));
+  return text;
+}
+
+// An entry's characters as UTF-8: a byte-wise list's entry is converted whole.
+std::string EntryText(const std::u32string& entry, const ListEncoding& encoding) {
+  std::string bytes;
+  for (char32_t c : entry)
+    bytes += IsUtf16(encoding.coding) ? ModelUtf8(c) : std::string(1, static_cast<char>(c));
+  switch (encoding.coding) {
+    case ListCoding::kDetect:
+      return ModelValidUtf8(bytes) ? bytes : FromCodePage(platform::kCodePageAnsi, bytes);
+    case ListCoding::kUtf8: return ModelRepaired(bytes);
+    case ListCoding::kCodePage: return FromCodePage(encoding.code_page, bytes);
+    default: return bytes;
+  }
+}
+
 }  // namespace
 
-ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads) {
-  Walk walk(EventsOf(reads));
+ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads, ListEncoding encoding) {
+  Events events = WithoutMark(EventsOf(reads), &encoding);
+  if (IsUtf16(encoding.coding))
+    events = Utf16Decoded(events, encoding.coding == ListCoding::kUtf16Be);
+  Walk walk(CutAtCtrlZ(events));
   ModelListFile model;
   for (;;) {
     // Blanks before an entry.
@@ -169,35 +283,35 @@ ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads) {
     for (;;) {
       Event e = walk.Take();
       if (e.kind == Event::kFail) model.failure = e.code;
-      if (e.kind != Event::kByte) {
+      if (e.kind != Event::kChar) {
         end = true;
         break;
       }
-      if (!ModelBlank(e.byte)) {
+      if (!ModelBlank(e.code)) {
         walk.PutBack();
         break;
       }
     }
     if (end) break;
     // The entry, up to its CR.
-    std::string entry;
+    std::u32string entry;
     for (;;) {
       Event e = walk.Take();
       if (e.kind == Event::kFail) model.failure = e.code;
-      if (e.kind != Event::kByte) break;
-      if (e.byte == '\r') {
+      if (e.kind != Event::kChar) break;
+      if (e.code == '\r') {
         walk.PutBack();
         break;
       }
-      entry += static_cast<char>(e.byte);
+      entry += static_cast<char32_t>(e.code);
     }
     // The line end: a failure above leaves the rest of the line to skip.
     bool cr = false;
     for (;;) {
       Event e = walk.Take();
       if (e.kind == Event::kFail) model.failure = e.code;
-      if (e.kind != Event::kByte) break;
-      if (e.byte == '\r') {
+      if (e.kind != Event::kChar) break;
+      if (e.code == '\r') {
         cr = true;
         break;
       }
@@ -205,10 +319,10 @@ ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads) {
     if (cr) {
       Event e = walk.Take();
       if (e.kind == Event::kFail) model.failure = e.code;
-      if (e.kind == Event::kByte && e.byte != '\n') walk.PutBack();
+      if (e.kind == Event::kChar && e.code != '\n') walk.PutBack();
     }
     if (model.failure) break;
-    model.entries.push_back({entry, walk.Reads()});
+    model.entries.push_back({EntryText(entry, encoding), walk.Reads()});
   }
   model.reads = walk.Reads();
   return model;
@@ -216,7 +330,7 @@ ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads) {
 
 // ----- the command line
 
-ModelArguments ModelSplit(const std::string& line) {
+ModelArguments ModelSplit(const std::string& line, size_t room) {
   ModelArguments model;
   const size_t n = line.size();
   auto at = [&](size_t k) { return k < n ? static_cast<unsigned char>(line[k]) : 0; };
@@ -230,7 +344,7 @@ ModelArguments ModelSplit(const std::string& line) {
     bool quoted = false;
     while (i < n) {
       unsigned char c = at(i);
-      if (argument.size() == 4096) {
+      if (argument.size() == room) {
         if (quoted && c == '"') {
           ++i;
         } else if (quoted) {
@@ -239,19 +353,21 @@ ModelArguments ModelSplit(const std::string& line) {
         }
         break;
       }
-      ++i;
-      if (quoted) {
-        if (c == '"')
-          quoted = false;
-        else
-          argument += static_cast<char>(c);
-      } else if (ModelBlank(c)) {
-        break;
-      } else if (c == '"') {
-        quoted = true;
-      } else {
-        argument += static_cast<char>(c);
+      if (c == '"' || (!quoted && ModelBlank(c))) {
+        ++i;
+        if (c != '"') break;
+        quoted = !quoted;
+        continue;
       }
+      // A character that does not fit whole starts the next argument.
+      const size_t length = ModelUtf8Step(line, i, n - i).length;
+      if (argument.size() + length > room) {
+        if (!quoted) break;
+        model.unsure = true;
+        return model;
+      }
+      argument += line.substr(i, length);
+      i += length;
     }
     if (argument.empty()) return model;  // the end of the line
     if (!program_name) model.arguments.push_back(argument);
@@ -259,9 +375,67 @@ ModelArguments ModelSplit(const std::string& line) {
   }
 }
 
+// ----- UTF-8
+
+ModelCharacter ModelUtf8Step(const std::string& s, size_t at, size_t available) {
+  const unsigned char lead = static_cast<unsigned char>(s[at]);
+  if (lead < 0x80) return {1, true};
+  const size_t length = lead >= 0xF8   ? 0
+                        : lead >= 0xF0 ? 4
+                        : lead >= 0xE0 ? 3
+                        : lead >= 0xC0 ? 2
+                                       : 0;
+  const uint32_t lowest[5] = {0, 0, 0x80, 0x800, 0x10000};
+  // Whether some completion of the first `taken` bytes, whose bits are value, is allowed.
+  auto possible = [&](uint32_t value, size_t taken) {
+    const unsigned free_bits = 6 * static_cast<unsigned>(length - taken);
+    const uint32_t low = std::max(value << free_bits, lowest[length]);
+    const uint32_t high = std::min((value << free_bits) | ((1u << free_bits) - 1), 0x10FFFFu);
+    return low <= high && !(low >= 0xD800 && high <= 0xDFFF);
+  };
+  uint32_t value = lead & (0x7F >> length);
+  if (length == 0 || !possible(value, 1)) return {1, false};
+  size_t taken = 1;
+  for (; taken < length && taken < available; ++taken) {
+    const unsigned char trail = static_cast<unsigned char>(s[at + taken]);
+    if ((trail & 0xC0) != 0x80 || !possible(value << 6 | (trail & 0x3F), taken + 1)) break;
+    value = value << 6 | (trail & 0x3F);
+  }
+  return {taken, taken == length};
+}
+
+bool ModelValidUtf8(const std::string& s) {
+  for (size_t at = 0; at < s.size();) {
+    ModelCharacter c = ModelUtf8Step(s, at, s.size() - at);
+    if (!c.valid) return false;
+    at += c.length;
+  }
+  return true;
+}
+
+std::string ModelRepaired(const std::string& s) {
+  std::string repaired;
+  for (size_t at = 0; at < s.size();) {
+    ModelCharacter c = ModelUtf8Step(s, at, s.size() - at);
+    repaired += c.valid ? s.substr(at, c.length) : "\xEF\xBF\xBD";
+    at += c.length;
+  }
+  return repaired;
+}
+
+std::string ModelUtf8(uint32_t code) {
+  if (code < 0x80) return std::string(1, static_cast<char>(code));
+  const size_t length = code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+  std::string bytes(length, 0);
+  for (size_t i = length - 1; i > 0; --i, code >>= 6)
+    bytes[i] = static_cast<char>(0x80 | (code & 0x3F));
+  bytes[0] = static_cast<char>((0xFF00 >> length) | code);
+  return bytes;
+}
+
 // ----- the text helpers
 
-bool ModelBlank(unsigned char c) { return c <= 32; }
+bool ModelBlank(uint32_t c) { return c <= 32; }
 
 std::string ModelTrim(const std::string& s) {
   size_t first = 0, last = s.size();
@@ -282,6 +456,12 @@ std::string ModelDirectory(const std::string& path) {
   return last == std::string::npos ? "" : path.substr(0, last + 1);
 }
 
+bool ModelFullPath(const std::string& path) {
+  if (path.empty()) return false;
+  const char lower = static_cast<char>(path[0] | 0x20);
+  return path[0] == '\\' || (lower >= 'a' && lower <= 'z' && path.size() > 1 && path[1] == ':');
+}
+
 // ----- calls
 
 std::string QuotedCall(const std::string& text) {
@@ -295,9 +475,10 @@ std::string PointerCall(uintptr_t p) {
   return buffer;
 }
 
+// fMask: SEE_MASK_NOCLOSEPROCESS (0x40) | SEE_MASK_NOASYNC (0x100).
 std::string ShellCall(const std::string& file, const std::string* parameters) {
   return "ShellExecute(cbSize=" + std::to_string(sizeof(platform::ShellExecuteRecord)) +
-         " fMask=64 hwnd=null lpVerb=null lpFile=" + QuotedCall(file) +
+         " fMask=320 hwnd=null lpVerb=null lpFile=" + QuotedCall(file) +
          " lpParameters=" + (parameters ? QuotedCall(*parameters) : "null") +
          " lpDirectory=null nShow=10 hInstApp=null lpIDList=null lpClass=null hkeyClass=null"
          " dwHotKey=0 hIcon=null hProcess=null)";

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/fake.h"
+#include "runtime/list_encoding.h"
 #include "text/text.h"
 
 // Stops the fuzzer with a message; libFuzzer keeps the input that got here.
@@ -45,7 +46,9 @@ class InputCursor {
 };
 
 // How the list file behaves. Encoded as a flags byte, a count byte and that many read bytes:
-//   flags bit 0: the open fails, with code {2, 3, 5, 32}[bits 1-2]; bit 3: the close fails (6).
+//   flags bit 0: the open fails, with code {2, 3, 5, 32}[bits 1-2]; bit 3: the close fails (6);
+//   bits 4-6: the encoding the list_reader target forces (the run takes /C: instead), one of
+//   detect, UTF-8, UTF-16LE, UTF-16BE, and the fake's code pages 850, 1252, ANSI and OEM.
 //   read byte 240 to 255: the read fails with a code from a fixed table (109 among them);
 //   any other byte b: the read brings b % 129 bytes of the content (0: the physical end).
 // After the scripted reads the rest of the content comes in reads of 128, then the end.
@@ -54,6 +57,7 @@ struct ListScript {
   uint32_t open_error = 0;
   bool close_fails = false;
   uint32_t close_error = 6;
+  ListEncoding forced;
   std::string plan;
   std::vector<fake::ReadResult> reads;  // what each read brings; past the last, the end
 };
@@ -62,8 +66,8 @@ ListScript TakeListScript(InputCursor& input);
 void SetContent(ListScript& script, const std::string& content);
 void ApplyListScript(const ListScript& script, fake::State& fake);
 
-// The list run's walk over the reader, by the rules: the entries it would use, and how many
-// reads had been made when each was used.
+// The list run's walk over the reader, by the rules: the entries it would use, as UTF-8, and
+// how many reads had been made when each was used.
 struct ModelEntry {
   std::string text;
   size_t reads;
@@ -73,22 +77,37 @@ struct ModelListFile {
   size_t reads = 0;      // in all
   uint32_t failure = 0;  // what a check ends the process with; 0 when the data ended normally
 };
-ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads);
+ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads, ListEncoding encoding);
 
-// The arguments after the program name, by the splitting rules. A quoted stretch cut by the
-// 4096-character bound may go on in more than one way; from that argument on, the model only
-// knows the arguments before it, and unsure is set.
+// The arguments after the program name, by the splitting rules, each at most room bytes (at
+// least 4, so that any character fits an empty argument). A quoted stretch cut by the bound may
+// go on in more than one way; from that argument on, the model only knows the arguments before
+// it, and unsure is set.
 struct ModelArguments {
   std::vector<std::string> arguments;
   bool unsure = false;
 };
-ModelArguments ModelSplit(const std::string& line);
+ModelArguments ModelSplit(const std::string& line, size_t room = 4096);
+
+// UTF-8 by the code points a sequence can stand for: a lead byte gives the length, each
+// trail 10xxxxxx six more bits, and a start is well formed while some completion of it is a
+// code point of that length (not overlong, no surrogate, at most U+10FFFF). A step is a whole
+// well-formed sequence (valid), or else the longest well-formed start, at least one byte.
+struct ModelCharacter {
+  size_t length;
+  bool valid;
+};
+ModelCharacter ModelUtf8Step(const std::string& s, size_t at, size_t available);
+bool ModelValidUtf8(const std::string& s);
+std::string ModelRepaired(const std::string& s);  // each ill-formed step one U+FFFD
+std::string ModelUtf8(uint32_t code);
 
 // The text helpers, by their rules.
-bool ModelBlank(unsigned char c);
+bool ModelBlank(uint32_t c);
 std::string ModelTrim(const std::string& s);
 std::string ModelQuote(const std::string& entry);
 std::string ModelDirectory(const std::string& path);
+bool ModelFullPath(const std::string& path);
 
 // Calls as the fake records them.
 std::string QuotedCall(const std::string& text);  // as a zero-terminated text: cut at a zero

@@ -1,5 +1,6 @@
 // The list reader, driven in the list run's order, on any bytes brought in reads of any size,
-// with failed opens, reads and closes. Input: the list script (fuzz_support.h), then the file.
+// with failed opens, reads and closes, in every encoding it may be told to read. Input: the list
+// script (fuzz_support.h), then the file.
 #include <algorithm>
 
 #include "fuzz_support.h"
@@ -26,8 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<ModelEntry> used;
   uint32_t code = 0;
   try {
-    ReadEntries(Text("list.txt", 8),
-                [&](const Text& entry) { used.push_back({S(entry), ReadsSoFar()}); });
+    ReadEntries(
+        Text("list.txt", 8),
+        [&](const Text& entry) {
+          used.push_back({S(entry), ReadsSoFar()});
+        },
+        script.forced);
   } catch (const fake::ProcessEnded& ended) {
     code = ended.code;
     FUZZ_CHECK(code != 0);
@@ -38,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!entry.text.empty());
     FUZZ_CHECK(!ModelBlank(entry.text[0]), Escaped(entry.text));
     FUZZ_CHECK(entry.text.find_first_of("\r\x1a") == std::string::npos, Escaped(entry.text));
+    FUZZ_CHECK(ModelValidUtf8(entry.text), Escaped(entry.text));
   }
 
   // Exactly the entries, reads and end the rules give.
@@ -46,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (script.open_fails) {
     want_code = script.open_error;
   } else {
-    ModelListFile model = ModelReader(script.reads);
+    ModelListFile model = ModelReader(script.reads, script.forced);
     for (size_t i = 0; i < used.size() || i < model.entries.size(); ++i) {
       FUZZ_CHECK(
           i < used.size() && i < model.entries.size() && used[i].text == model.entries[i].text,

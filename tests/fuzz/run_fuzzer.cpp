@@ -4,10 +4,15 @@
 // looked up. Input: the list script (fuzz_support.h), a count byte and that many outcome bytes
 // (how the shell answers the n-th start and the n-th lookup), the raw command line, a zero
 // byte, and the list file.
+#include <algorithm>
+#include <iterator>
+#include <string>
+
 #include "driver/run.h"
 #include "driver/settings.h"
 #include "fuzz_support.h"
 #include "platform/fake.h"
+#include "platform/platform.h"
 #include "runtime/arguments.h"
 #include "runtime/list_reader.h"
 
@@ -34,8 +39,50 @@ fake::FindResult FindAnswer(uint8_t outcome, size_t n) {
     case 4: return {2, ""};
     case 5: return {~uintptr_t(0), "D:\\big code.exe"};
     case 6: return {0, "x"};
-    default: return {42, std::string(300, 'p')};  // fills the room with no zero
+    default: return {42, std::string(800, 'p')};  // fills the room with no zero
   }
+}
+
+const char kPrepareShell[] = "CoInitializeEx(null, 6)";  // apartment-threaded, no OLE1 DDE
+// MAX_PATH UTF-16 units as UTF-8, and a zero: the room for the program a lookup names.
+const size_t kPathRoom = 3 * 260 + 1;
+
+// What /C: names, in any letter case: the empty value leaves it to the list. A number names the
+// Unicode forms by their code pages, or a code page the system knows that keeps codes 0 to 32 as
+// they are (line ends, Blanks and Ctrl-Z are found before converting).
+bool EncodingNamed(const std::string& value, ListEncoding* encoding) {
+  const bool number = !value.empty() && value.size() <= 9 &&
+                      value.find_first_not_of("0123456789") == std::string::npos;
+  std::string key = number ? std::to_string(std::stoul(value)) : value;
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  const struct {
+    const char* name;
+    ListEncoding encoding;
+  } kNames[] = {{"", {ListCoding::kDetect, 0}},
+                {"ANSI", {ListCoding::kCodePage, platform::kCodePageAnsi}},
+                {"OEM", {ListCoding::kCodePage, platform::kCodePageOem}},
+                {"UTF-8", {ListCoding::kUtf8, 0}},
+                {"UTF8", {ListCoding::kUtf8, 0}},
+                {"65001", {ListCoding::kUtf8, 0}},
+                {"UTF-16LE", {ListCoding::kUtf16Le, 0}},
+                {"UTF16LE", {ListCoding::kUtf16Le, 0}},
+                {"1200", {ListCoding::kUtf16Le, 0}},
+                {"UTF-16BE", {ListCoding::kUtf16Be, 0}},
+                {"UTF16BE", {ListCoding::kUtf16Be, 0}},
+                {"1201", {ListCoding::kUtf16Be, 0}}};
+  for (const auto& name : kNames) {
+    if (key != name.name) continue;
+    *encoding = name.encoding;
+    return true;
+  }
+  if (!number) return false;
+  const uint32_t page = static_cast<uint32_t>(std::stoul(key));
+  if (std::count(std::begin(fake::kCodePages), std::end(fake::kCodePages), page) == 0) return false;
+  for (uint32_t c = 0; c <= 32; ++c)
+    if (fake::FakeCodePageCharacter(page, static_cast<unsigned char>(c)) != c) return false;
+  *encoding = {ListCoding::kCodePage, page};
+  return true;
 }
 
 // The program, by the rules: the calls it makes and the code it ends with.
@@ -64,16 +111,19 @@ class Model {
         if (letter >= 'a' && letter <= 'z') letter -= 32;
         std::string value = a.size() > 3 ? a.substr(3) : "";
         if (letter == 'B') b_ = value;
+        if (letter == 'C') c_ = value;
         if (letter == 'E') e_ = value;
         if (letter == 'L') l_ = value;
         if (letter == 'X') x_ = value;
         if (letter == 'W') wait_ = false;
         continue;
       }
-      if (arguments_.size() == 1)
+      if (arguments_.size() == 1) {
+        calls.push_back(kPrepareShell);
         Start("", a, true);
-      else
+      } else {
         Usage();
+      }
       return End(0);
     }
     if (l_.empty()) {
@@ -87,19 +137,31 @@ class Model {
     const bool no_exe = x_.empty();
     const bool lookup = no_exe && (!b_.empty() || !e_.empty());
     std::string exe = x_;
+    ListEncoding encoding;
+    if (!EncodingNamed(c_, &encoding)) {
+      Usage();
+      calls.push_back(
+          "Diagnostic(" +
+          QuotedCall("corvane: /C:" + c_ + " names no list encoding that this system can read") +
+          ")");
+      return End(87);
+    }
     calls.push_back("CreateFile(" + QuotedCall(l_) + ")");
     if (list_.open_fails) return End(list_.open_error);
-    ModelListFile file = ModelReader(list_.reads);
+    calls.push_back(kPrepareShell);
+    ModelListFile file = ModelReader(list_.reads, encoding);
     size_t reads = 0;
     for (const ModelEntry& entry : file.entries) {
       calls.insert(calls.end(), entry.reads - reads, kReadList);
       reads = entry.reads;
       if (lookup) {
-        calls.push_back("FindExecutable(" + QuotedCall(entry.text) + ", " +
-                        QuotedCall(ModelDirectory(entry.text)) + ", cleared[261])");
+        // A relative entry is looked up in the current folder.
+        const std::string folder = ModelFullPath(entry.text) ? ModelDirectory(entry.text) : "";
+        calls.push_back("FindExecutable(" + QuotedCall(entry.text) + ", " + QuotedCall(folder) +
+                        ", cleared)");
         fake::FindResult found = FindAnswer(Outcome(lookups_), lookups_);
         ++lookups_;
-        exe = found.code > 32 ? found.program.substr(0, 260) : "";
+        exe = found.code > 32 ? found.program.substr(0, kPathRoom - 1) : "";
         exe = exe.substr(0, exe.find('\0'));
       }
       std::string command = ModelTrim(b_ + " " + ModelQuote(entry.text) + " " + e_);
@@ -139,7 +201,7 @@ class Model {
   const ListScript& list_;
   const std::string& outcomes_;
   std::vector<std::string> arguments_;
-  std::string b_, e_, l_, x_;
+  std::string b_, c_, e_, l_, x_;
   bool wait_ = true;
   size_t starts_ = 0;
   size_t lookups_ = 0;

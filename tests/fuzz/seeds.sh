@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes the seed corpus: the edge cases of the splitting, list-reading and run rules, each in
 # its target's input layout (fuzz_support.h, run_fuzzer.cpp). Texts are printf %b strings: \r,
-# \n, \t, \xHH, and \\ for one backslash.
+# \n, \t, \xHH, and \\ for one backslash; UTF-8 in them is written as it is.
 set -euo pipefail
 cd "$(dirname "$0")/corpus"
 mkdir -p text
@@ -16,6 +16,10 @@ list() {
   local b
   for b in "${plan[@]}"; do printf '\\x%s' "$b"; done
 }
+# The UTF-16 (LE or BE) of a text, as \xHH escapes; a surrogate of its own is written as bytes.
+u16() { printf '%b' "$2" | iconv -f UTF-8 -t "UTF-16$1" | od -An -v -tx1 | tr -d ' \n' | sed 's/../\\x&/g'; }
+# The flags that force an encoding on the list_reader target.
+utf8=16 le=32 be=48 cp850=64 cp1252=80 ansi=96 oem=112
 # A plan of n reads of one byte each.
 ones() { local n=$1; while [ "$n" -gt 0 ]; do printf '01 '; n=$((n - 1)); done; }
 # The run's input: list script, outcome bytes (hex), command line, the list file.
@@ -51,6 +55,11 @@ seed arguments/high-bytes 'x.exe \xa0\xff /L:\x80\x81 \x01\x1f'
 seed arguments/long-word "x.exe $(repeat w 5000) z"
 seed arguments/long-stretch "x.exe \"$(repeat q 4095) \"rest of it\" z"
 seed arguments/stretch-ends-at-bound "x.exe \"$(repeat q 4096)\"next"
+# A character that does not fit whole in the 4096 bytes starts the next argument.
+seed arguments/character-past-bound "x.exe $(repeat w 4095)\xc3\xa9z \xe6\x97\xa5"
+seed arguments/character-at-bound "x.exe $(repeat w 4092)\xf0\x9f\x98\x80 z"
+seed arguments/quoted-character-past-bound "x.exe \"$(repeat w 4094)\xe6\x97\xa5\"x y"
+seed arguments/ill-formed-at-bound "x.exe $(repeat w 4094)\xe6\x97\xed\xa0\x80 \xf0\x9f\x98 z"
 seed arguments/argv 'corvane\x00/L:a.txt\x00\x00/W\x00 \x00'
 
 # ----- list_reader: the list script, then the file
@@ -74,6 +83,29 @@ seed list_reader/fail-in-line "$(list 0 '02 f4')abcd\r\nz"
 seed list_reader/fail-after-cr "$(list 0 '04 f6')abc\r\nz"
 seed list_reader/two-fails-one-step "$(list 0 '01 f3 01 f5')a b\r\nz"
 seed list_reader/broken-pipe-after-entries "$(list 0 '06 f0')a\r\nb\r\nc"
+# Encodings: a mark at the very start, UTF-16 in reads that split its units, forced encodings.
+seed list_reader/bom-split "$(list 0 '01 01 01 02')\xef\xbb\xbfab\r\n"
+seed list_reader/half-bom "$(list 0 '01')\xef\xbb"
+seed list_reader/fail-inside-bom "$(list 0 '01 f3 01')\xff\xfea\x00"
+seed list_reader/bom-later "$(list 0 '')a\r\n\xef\xbb\xbfb\r\n"
+seed list_reader/utf8-or-ansi "$(list 0 '04 01')caf\xc3\xa9\r\ncaf\xe9\r\n\x80\xff x\x01\r\n"
+seed list_reader/utf16le "$(list 0 '')\xff\xfe$(u16 LE 'a.txt\r\n  b\r\nc\rd\ne\r\x00 \t\r\n日本 é☺\r\n😀 \xc2\x80')"
+seed list_reader/utf16be "$(list 0 '')\xfe\xff$(u16 BE 'a.txt\r\n  b\r\nc\rd\ne\r日本 é☺\r\n😀 ')"
+seed list_reader/utf16-split-units "$(list 0 "$(ones 30)")\xff\xfe$(u16 LE 'ab\r\n😀日\r\nc')"
+seed list_reader/utf16-surrogates "$(list 0 '03 01')\xff\xfea\x00\x00\xd8b\x00\r\x00\n\x00\x00\xdc\r\x00\n\x00\x3d\xd8\x3d\xd8\x00\xde\r\x00\n\x00\xff\xdb"
+seed list_reader/utf16-odd-final-byte "$(list 0 '')\xff\xfea\x00b\x00c"
+seed list_reader/utf16-high-at-end "$(list 0 '03')\xff\xfe\x3d\xd8\x00"
+seed list_reader/utf16-ctrl-z "$(list 0 '05 03')\xff\xfe$(u16 LE 'Кᨀ\r\nb\x1ac\r\nd')"
+seed list_reader/utf16-high-then-ctrl-z "$(list 0 '04 02')\xff\xfea\x00\x3d\xd8\x1a\x00b\x00"
+seed list_reader/utf16-fail-mid-unit "$(list 0 '05 f3 03 01')\xff\xfea\x00b\x00\r\x00\n\x00c\x00"
+seed list_reader/forced-utf8 "$(list $utf8 '')\xef\xbb\xbfcaf\xe9\r\n\xed\xa0\x80 \xf0\x9f\x98\r\n\xff\xfea"
+seed list_reader/forced-le "$(list $le '01')$(u16 LE 'a\r\nb')\r"
+seed list_reader/forced-le-mark "$(list $le '')\xff\xfe$(u16 LE 'a\r\n')\xff\xfe"
+seed list_reader/forced-be-other-mark "$(list $be '01 01')\xff\xfe\x00a\x00\r\x00\n\xfe\xff"
+seed list_reader/forced-850 "$(list $cp850 '')\x82t\xe9\r\n\xef\xbb\xbfb"
+seed list_reader/forced-1252 "$(list $cp1252 '02')\xef\xbb\xbfa\x80\r\n"
+seed list_reader/forced-ansi "$(list $ansi '')\xff\xfea\r\nb\xe9"
+seed list_reader/forced-oem "$(list $oem '')caf\xc3\xa9\r\n"
 seed list_reader/open-fails "$(list 5 '')a\r\n"
 seed list_reader/close-fails "$(list 8 '')a\r\nb"
 
@@ -97,8 +129,21 @@ run hostile-entries 0 '' '' 'x.exe /X:viewer.exe /L:l.txt' \
 run open-fails 3 '' '' 'x.exe /X:v.exe /L:missing\\list.txt' ''
 run read-fails 0 '08 f4' '' 'x.exe /X:v.exe /L:l.txt' 'first\r\nsecond\r\n'
 run close-fails 8 '' '' 'x.exe /L:l.txt' 'a\r\nb\r\n'
+# /C: names the encoding; a name this system cannot read starts nothing, with a list only
+run encoding-refused 0 '' '' 'x.exe /X:v.exe /C:bogus /L:l.txt' 'a\r\n'
+run encoding-moves-controls 0 '' '' 'x.exe /C:37 /L:l.txt' 'a\r\n'
+run encoding-without-list 0 '' '' 'x.exe /C:utf-32' ''
+run encoding-utf16le 0 '' '' 'x.exe -c:Utf-16LE /X:v.exe /L:l.txt' "$(u16 LE 'a é\r\n😀\r\n')"
+run encoding-code-page 0 '' '' 'x.exe /C=0850 /L:l.txt /B:-p' '\x82t\xe9\r\n'
+run encoding-numbers 0 '' '' 'x.exe /C:1201 /C:65001 /L:l.txt' '\xef\xbb\xbfcaf\xe9\r\n'
+run detect-mark-and-ansi 0 '' '' 'x.exe /X:v.exe /L:l.txt' "\xff\xfe$(u16 LE 'caf\xc3\xa9\r\n')"
+run lookup-folders 0 '' '01 01 01 01 01' 'x.exe /E:-z /L:l.txt' \
+  '\\\\srv\\share\\f.txt\r\ndocs\\one.txt\r\n\xc3\xa9:\\a.txt\r\nc:x.txt\r\n\\top.txt\r\ncaf\xe9\\b.txt\r\n'
 
 # ----- text: operation bytes (text_fuzzer.cpp); texts grown past the inline room, then moved,
 # copied, joined and cut
 seed text/grow-move-copy '\x01\x00\xff\x01\x00\xff\x03\x01\x00\x02\x04\x00\x05\x06\x06\x02\x0a\x00\x07\x0b\xe4\x05'
+# Ill-formed and cut sequences, then the UTF-8 helpers over them, and encodings of U+10FFFF,
+# U+0800 and U+07FF
+seed text/utf8 '\x01\x00\x0aa\xc3\xa9\xe6\x97\xa5\xf0\x9f\x98\x80\xed\xa0\x80\xe0\x80\xf0\x9f\x98a\xc3\x0f\x01\x05\x02\x03\x0f\x05\x07\x03\x01\x10\x00\x10\xff\xff\x10\x00\x00\x08\x00\x10\x00\x00\x07\xff'
 seed text/helpers '\x01\x00\x10 \t"C:\\a b\\c.txt" \r\x08\x01\x09\x02\x0a\x03\x0c\x00\x0e\x01\x0d\x00\x03a'

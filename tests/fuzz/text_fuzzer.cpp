@@ -1,12 +1,15 @@
 // The text type and its operations against std::string: any sequence of appends, copies,
 // moves (self-moves too) and helper calls over four texts, short ones that live inside the
-// object and long ones that do not. Input: one operation per byte, each followed by the bytes
-// it takes.
+// object and long ones that do not, and the UTF-8 helpers against a decoder of their own.
+// Input: one operation per byte, each followed by the bytes it takes.
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "fuzz_support.h"
 #include "text/helpers.h"
 #include "text/text.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -41,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint8_t op = input.Byte();
     uint8_t slots = input.Byte();
     const int a = slots & 3, b = (slots >> 2) & 3;
-    switch (op % 15) {
+    switch (op % 17) {
       case 0: {
         char c = static_cast<char>(input.Byte());
         texts[a].Append(c);
@@ -117,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 10:
+        FUZZ_CHECK(IsFullPath(texts[b]) == ModelFullPath(model[b]), Escaped(model[b]));
         texts[a] = DirectoryPart(texts[b]);
         model[a] = ModelDirectory(model[b]);
         break;
@@ -138,10 +142,54 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(UpperAsciiLetter(c) == (c >= 'a' && c <= 'z' ? c - 32 : c));
         break;
       }
-      default:
+      case 14:
         FUZZ_CHECK((texts[a] == texts[b]) == (model[a] == model[b]));
         FUZZ_CHECK((texts[a] != texts[b]) == (model[a] != model[b]));
         break;
+      case 15: {
+        // Any bytes; the repaired text is kept, so that later steps meet valid UTF-8 too.
+        const std::string s = model[b];
+        const char* bytes = texts[b].Bytes();
+        const bool valid = ModelValidUtf8(s);
+        FUZZ_CHECK(IsValidUtf8(bytes, s.size()) == valid, Escaped(s));
+        if (!s.empty()) {
+          const size_t at = input.Byte() % s.size();
+          const size_t available = std::min<size_t>(input.Byte() % 5 + 1, s.size() - at);
+          bool step_valid;
+          const size_t length = Utf8Step(bytes + at, available, &step_valid);
+          const ModelCharacter want = ModelUtf8Step(s, at, available);
+          FUZZ_CHECK(length == want.length && step_valid == want.valid,
+                     Escaped(s.substr(at, available)) + ": " + std::to_string(length));
+        }
+        // A cut is only asked of UTF-8 text: the last character boundary within room.
+        const size_t room = input.Byte() * 4u;
+        size_t boundary = 0;
+        while (boundary < s.size()) {
+          const size_t next = boundary + ModelUtf8Step(s, boundary, s.size() - boundary).length;
+          if (next > room) break;
+          boundary = next;
+        }
+        const size_t cut = Utf8Cut(bytes, s.size(), room);
+        FUZZ_CHECK(valid ? cut == boundary : cut <= std::min(room, s.size()),
+                   Escaped(s) + " in " + std::to_string(room) + ": " + std::to_string(cut));
+        texts[a] = RepairedUtf8(texts[b]);
+        model[a] = ModelRepaired(s);
+        break;
+      }
+      default: {
+        uint32_t code = 0;
+        for (int i = 0; i < 3; ++i) code = code << 8 | input.Byte();
+        code %= 0x110000;
+        if (code >= 0xD800 && code <= 0xDFFF) break;  // no character
+        char out[8];
+        std::memset(out, '#', sizeof out);
+        const size_t length = EncodeUtf8(code, out);
+        const std::string want = ModelUtf8(code);
+        FUZZ_CHECK(length == want.size() &&
+                       std::string(out, sizeof out) == want + std::string(sizeof out - length, '#'),
+                   std::to_string(code) + ": " + Escaped(std::string(out, sizeof out)));
+        break;
+      }
     }
     for (int i = 0; i < kTexts; ++i) CheckSame(texts[i], model[i], i);
   }
