@@ -2,8 +2,8 @@
 // process ends, must be what the rules give. Since the started texts are compared whole, no
 // start can carry anything but the list's entries, the B- and E-texts and the program named or
 // looked up. Input: the list script (fuzz_support.h), a count byte and that many outcome bytes
-// (how the shell answers the n-th start and the n-th lookup), the raw command line, a zero
-// byte, and the list file.
+// (how the shell answers the n-th start and the n-th lookup, and whether the n-th line of a
+// preview fails to be written), the raw command line, a zero byte, and the list file.
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -42,6 +42,14 @@ fake::FindResult FindAnswer(uint8_t outcome, size_t n) {
     default: return {42, std::string(800, 'p')};  // fills the room with no zero
   }
 }
+
+// The first preview line that cannot be written: the first outcome byte with bit 5 set.
+int FailingOutput(const std::string& outcomes) {
+  for (size_t n = 0; n < outcomes.size(); ++n)
+    if (outcomes[n] & 0x20) return static_cast<int>(n);
+  return -1;
+}
+const uint32_t kOutputError = 232;
 
 const char kPrepareShell[] = "CoInitializeEx(null, 6)";  // apartment-threaded, no OLE1 DDE
 // MAX_PATH UTF-16 units as UTF-8, and a zero: the room for the program a lookup names.
@@ -116,6 +124,7 @@ class Model {
         if (letter == 'L') l_ = value;
         if (letter == 'X') x_ = value;
         if (letter == 'W') wait_ = false;
+        if (letter == 'N') preview_ = true;
         continue;
       }
       if (arguments_.size() == 1) {
@@ -165,12 +174,30 @@ class Model {
         exe = exe.substr(0, exe.find('\0'));
       }
       std::string command = ModelTrim(b_ + " " + ModelQuote(entry.text) + " " + e_);
-      Start(exe, command, no_exe && exe.empty());
+      if (!preview_) {
+        Start(exe, command, no_exe && exe.empty());
+      } else if (!Show(exe, command, no_exe && exe.empty())) {
+        return End(kOutputError);
+      }
     }
     calls.insert(calls.end(), file.reads - reads, kReadList);
     if (file.failure) return End(file.failure);
     calls.push_back(kCloseList);
-    End(list_.close_fails ? list_.close_error : 0);
+    if (list_.close_fails) return End(list_.close_error);
+    if (preview_) calls.push_back("FinishOutput(\"" CORVANE_CAPTION "\")");
+    End(0);
+  }
+
+  // A preview line holds the texts as the shell would get them, each up to a zero byte. False
+  // when its write fails.
+  bool Show(const std::string& program, const std::string& command, bool direct) {
+    auto shell_text = [](const std::string& text) { return text.substr(0, text.find('\0')); };
+    calls.push_back(
+        "Output(" +
+        QuotedCall(direct ? "open\t" + shell_text(command)
+                          : "program\t" + shell_text(program) + "\t" + shell_text(command)) +
+        ")");
+    return outputs_++ != FailingOutput(outcomes_);
   }
 
   void Start(const std::string& program, const std::string& command, bool direct) {
@@ -203,6 +230,8 @@ class Model {
   std::vector<std::string> arguments_;
   std::string b_, c_, e_, l_, x_;
   bool wait_ = true;
+  bool preview_ = false;
+  int outputs_ = 0;
   size_t starts_ = 0;
   size_t lookups_ = 0;
   uintptr_t default_handle_ = 0x100;
@@ -220,6 +249,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake::State& fake = fake::Reset();
   ApplyListScript(list, fake);
   fake.raw_command_line = line;
+  fake.output_writes_left = FailingOutput(outcomes);
+  fake.output_error = kOutputError;
   for (size_t n = 0; n < outcomes.size(); ++n) {
     fake.shell.push_back(ShellAnswer(outcomes[n], n));
     fake.find.push_back(FindAnswer(outcomes[n], n));

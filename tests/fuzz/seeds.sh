@@ -137,6 +137,10 @@ run encoding-utf16le 0 '' '' 'x.exe -c:Utf-16LE /X:v.exe /L:l.txt' "$(u16 LE 'a 
 run encoding-code-page 0 '' '' 'x.exe /C=0850 /L:l.txt /B:-p' '\x82t\xe9\r\n'
 run encoding-numbers 0 '' '' 'x.exe /C:1201 /C:65001 /L:l.txt' '\xef\xbb\xbfcaf\xe9\r\n'
 run detect-mark-and-ansi 0 '' '' 'x.exe /X:v.exe /L:l.txt' "\xff\xfe$(u16 LE 'caf\xc3\xa9\r\n')"
+run preview-modes 0 '' '01 00' 'x.exe /N /E:-e /L:l.txt' 'a.foo\r\nb.bar\r\nnul\x00cut\r\n'
+run preview-named 0 '' '' 'x.exe -n /X:v.exe /L:l.txt' '日本 é☺.ext\r\n"q\tr"\r\n'
+run preview-write-fails 0 '' '00 20' 'x.exe /N /L:l.txt' 'a\r\nb\r\nc\r\n'
+run preview-read-fails 0 '08 f4' '' 'x.exe /N /X:v.exe /L:l.txt' 'first\r\nsecond\r\n'
 run lookup-folders 0 '' '01 01 01 01 01' 'x.exe /E:-z /L:l.txt' \
   '\\\\srv\\share\\f.txt\r\ndocs\\one.txt\r\n\xc3\xa9:\\a.txt\r\nc:x.txt\r\n\\top.txt\r\ncaf\xe9\\b.txt\r\n'
 
