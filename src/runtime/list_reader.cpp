@@ -35,6 +35,7 @@ struct Reader {
   char buffer[kBufferRoom];  // the list's bytes; for a UTF-16 list, its text as UTF-8
   uint32_t count;            // valid bytes in buffer, none past a byte 26
   uint32_t position;         // next unread byte
+  bool as_is;                // an entry from buffer needs no decoding
   bool ended;                // no further read is made; what is left in buffer is the last data
   // Where bytes are read while they cannot go to buffer as they are: behind those held back.
   char raw[kHeldRoom + kListReadRoom];
@@ -121,6 +122,17 @@ uint32_t DecodeUtf16(uint32_t from, uint32_t have, bool at_end) {
   return static_cast<uint32_t>(out - reader.buffer);
 }
 
+// Whether the entries in the first count bytes of buffer are UTF-8 as they stand. ASCII is,
+// unless a code page is forced: checked here once a read rather than entry by entry, since
+// most entries are ASCII alone.
+bool NeedsNoDecoding(uint32_t count) {
+  if (IsUtf16(reader.encoding.coding)) return true;  // decoded as it was read
+  if (reader.encoding.coding == ListCoding::kCodePage) return false;
+  unsigned char bits = 0;
+  for (uint32_t i = 0; i < count; ++i) bits |= static_cast<unsigned char>(reader.buffer[i]);
+  return bits < 0x80;
+}
+
 // Makes count bytes at the start of buffer the data to come. Nothing from the first byte 26
 // on is data: the buffer is cut there, once per read, so that no byte needs testing for it,
 // and no further read is made.
@@ -132,6 +144,7 @@ bool TakeBuffer(uint32_t count, bool at_end) {
   if (at_end) reader.ended = true;
   reader.count = count;
   reader.position = 0;
+  reader.as_is = NeedsNoDecoding(count);
   return count != 0;
 }
 
@@ -212,9 +225,11 @@ bool EndOfEntries() {
 
 Text ReadLineText() {
   Text line;
+  bool as_is = true;
   // Byte by byte this loop would cost several times the reads themselves: take each stretch of
   // the buffer up to a CR whole. The CR is left for SkipLineEnd.
   while (FillBuffer()) {
+    as_is = as_is && reader.as_is;
     const char* start = reader.buffer + reader.position;
     const uint32_t room = reader.count - reader.position;
     const char* cr = static_cast<const char*>(std::memchr(start, '\r', room));
@@ -225,7 +240,7 @@ Text ReadLineText() {
   }
   // Line ends, Blanks and Ctrl-Z are the same bytes in every encoding read byte by byte, so the
   // entry is converted whole, a character split across reads included.
-  DecodeEntry(&line, reader.encoding);
+  if (!as_is) DecodeEntry(&line, reader.encoding);
   return line;
 }
 
