@@ -35,6 +35,7 @@ struct Reader {
   char buffer[kBufferRoom];  // the list's bytes; for a UTF-16 list, its text as UTF-8
   uint32_t count;            // valid bytes in buffer, none past a byte 26
   uint32_t position;         // next unread byte
+  bool as_is;                // an entry from buffer needs no decoding
   bool ended;                // no further read is made; what is left in buffer is the last data
   // Where bytes are read while they cannot go to buffer as they are: behind those held back.
   char raw[kHeldRoom + kListReadRoom];
@@ -96,20 +97,56 @@ uint32_t PutUnit(uint32_t unit, char* out) {
   return written + static_cast<uint32_t>(EncodeUtf8(unit, out + written));
 }
 
+// Writes the whole units from p up to end as UTF-8 at out; gives the end of what it wrote.
+// One loop for each byte order, so that the order costs nothing per unit.
+template <bool kBigEndian>
+char* DecodeUnits(const unsigned char* p, const unsigned char* end, char* out) {
+  const auto unit_at = [](const unsigned char* q) -> uint32_t {
+    return kBigEndian ? (q[0] << 8 | q[1]) : (q[1] << 8 | q[0]);
+  };
+  // Every unit after a high surrogate, from the read before or this one, goes to PutUnit until
+  // the surrogate is paired or given up; all others are characters alone, written here.
+  for (; p < end && reader.high_surrogate; p += 2) out += PutUnit(unit_at(p), out);
+  for (; p < end; p += 2) {
+    const uint32_t unit = unit_at(p);
+    if (unit < 0x80) {
+      *out++ = static_cast<char>(unit);
+      // ASCII comes in runs: the next one in the same step.
+      if (p + 2 < end) {
+        const uint32_t next = unit_at(p + 2);
+        if (next < 0x80) {
+          *out++ = static_cast<char>(next);
+          p += 2;
+        }
+      }
+    } else if (unit < 0x800) {
+      out[0] = static_cast<char>(0xC0 | unit >> 6);
+      out[1] = static_cast<char>(0x80 | (unit & 0x3F));
+      out += 2;
+    } else if (unit < 0xD800 || unit > 0xDFFF) {
+      out[0] = static_cast<char>(0xE0 | unit >> 12);
+      out[1] = static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+      out[2] = static_cast<char>(0x80 | (unit & 0x3F));
+      out += 3;
+    } else {
+      out += PutUnit(unit, out);
+      while (reader.high_surrogate && p + 2 < end) {
+        p += 2;
+        out += PutUnit(unit_at(p), out);
+      }
+    }
+  }
+  return out;
+}
+
 // Decodes raw from `from` up to `have` into buffer; an odd byte is held for the next read.
 // Gives the bytes written.
 uint32_t DecodeUtf16(uint32_t from, uint32_t have, bool at_end) {
   const unsigned char* in = reinterpret_cast<const unsigned char*>(reader.raw);
-  const bool big_endian = reader.encoding.coding == ListCoding::kUtf16Be;
-  char* out = reader.buffer;
-  uint32_t i = from;
-  for (; i + 1 < have; i += 2) {
-    uint32_t unit = big_endian ? (in[i] << 8 | in[i + 1]) : (in[i + 1] << 8 | in[i]);
-    if (unit < 0x80 && !reader.high_surrogate)
-      *out++ = static_cast<char>(unit);
-    else
-      out += PutUnit(unit, out);
-  }
+  const uint32_t i = have - (have - from) % 2;  // past the last whole unit
+  char* out = reader.encoding.coding == ListCoding::kUtf16Be
+                  ? DecodeUnits<true>(in + from, in + i, reader.buffer)
+                  : DecodeUnits<false>(in + from, in + i, reader.buffer);
   reader.held = 0;
   if (i < have) reader.raw[reader.held++] = reader.raw[i];
   // A character the end cut off, an odd byte and a high surrogate alike: one U+FFFD.
@@ -119,6 +156,17 @@ uint32_t DecodeUtf16(uint32_t from, uint32_t have, bool at_end) {
     out += EncodeUtf8(kReplacementCode, out);
   }
   return static_cast<uint32_t>(out - reader.buffer);
+}
+
+// Whether the entries in the first count bytes of buffer are UTF-8 as they stand. ASCII is,
+// unless a code page is forced: checked here once a read rather than entry by entry, since
+// most entries are ASCII alone.
+bool NeedsNoDecoding(uint32_t count) {
+  if (IsUtf16(reader.encoding.coding)) return true;  // decoded as it was read
+  if (reader.encoding.coding == ListCoding::kCodePage) return false;
+  unsigned char bits = 0;
+  for (uint32_t i = 0; i < count; ++i) bits |= static_cast<unsigned char>(reader.buffer[i]);
+  return bits < 0x80;
 }
 
 // Makes count bytes at the start of buffer the data to come. Nothing from the first byte 26
@@ -132,6 +180,7 @@ bool TakeBuffer(uint32_t count, bool at_end) {
   if (at_end) reader.ended = true;
   reader.count = count;
   reader.position = 0;
+  reader.as_is = NeedsNoDecoding(count);
   return count != 0;
 }
 
@@ -212,9 +261,11 @@ bool EndOfEntries() {
 
 Text ReadLineText() {
   Text line;
+  bool as_is = true;
   // Byte by byte this loop would cost several times the reads themselves: take each stretch of
   // the buffer up to a CR whole. The CR is left for SkipLineEnd.
   while (FillBuffer()) {
+    as_is = as_is && reader.as_is;
     const char* start = reader.buffer + reader.position;
     const uint32_t room = reader.count - reader.position;
     const char* cr = static_cast<const char*>(std::memchr(start, '\r', room));
@@ -225,7 +276,7 @@ Text ReadLineText() {
   }
   // Line ends, Blanks and Ctrl-Z are the same bytes in every encoding read byte by byte, so the
   // entry is converted whole, a character split across reads included.
-  DecodeEntry(&line, reader.encoding);
+  if (!as_is) DecodeEntry(&line, reader.encoding);
   return line;
 }
 

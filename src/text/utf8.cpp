@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 size_t Utf8Step(const char* p, size_t available, bool* valid) {
   const unsigned char lead = static_cast<unsigned char>(p[0]);
   *valid = lead < 0x80;
@@ -36,6 +40,48 @@ size_t Utf8Step(const char* p, size_t available, bool* valid) {
 
 bool IsValidUtf8(const char* bytes, size_t length) {
   size_t i = 0;
+#if defined(__SSE2__)
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(bytes);
+  // Sixteen bytes at a time, one bit for each: every lead byte asks for continuation bytes after
+  // it, and those must be all the continuation bytes there are. Character by character, an
+  // entry in another script costs as much as the reads that bring it.
+  uint32_t carry = 0;  // continuation bytes that the bytes before ask of these
+  // Checks the sixteen bytes at `at` but the first `skip` of them, which are checked already:
+  // 1 when they are right, 0 when they are not, -1 when one of them is for Utf8Step.
+  const auto check = [u, &carry](size_t at, uint32_t skip) {
+    const auto bits = [skip](__m128i v) {
+      return static_cast<uint32_t>(_mm_movemask_epi8(v)) >> skip;
+    };
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(u + at));
+    const uint32_t top = bits(v);
+    if ((top | carry) == 0) return 1;  // ASCII
+    // Adding a byte to itself moves its next bit up to the top.
+    const __m128i v2 = _mm_add_epi8(v, v), v4 = _mm_add_epi8(v2, v2);
+    const uint32_t bit6 = bits(v2), lead = top & bit6, three = lead & bits(v4);
+    // E0, ED and F0 to F4 have a narrower range after them, and C0, C1 and F5 to FF are never
+    // right: from the first of them on, Utf8Step checks the rest.
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xE0))),
+                                  _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xED)))),
+                     _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(1)),
+                                    _mm_set1_epi8(static_cast<char>(0xC1))));
+    if ((bits(special) | (three & bits(_mm_add_epi8(v4, v4)))) != 0) return -1;
+    const uint32_t asked = lead << 1 | three << 2 | carry;
+    if ((top & ~bit6) != (asked & 0xFFFF)) return 0;
+    carry = asked >> (16 - skip);
+    return 1;
+  };
+  int state = 1;
+  while (i + 16 <= length && (state = check(i, 0)) > 0) i += 16;
+  // The last few bytes in the sixteen that end the text, with those already checked skipped.
+  if (state > 0 && i < length && length >= 16 &&
+      (state = check(length - 16, static_cast<uint32_t>(i + 16 - length))) > 0)
+    i = length;
+  if (state == 0) return false;
+  if (i == length) return carry == 0;
+  // Back to the start of a character that the bytes checked so far cut off.
+  if (carry != 0) do --i; while ((u[i] & 0xC0) == 0x80);
+#endif
   while (i < length) {
     // Most of a list is ASCII: eight bytes at a time while none has its top bit set.
     uint64_t word;

@@ -1,5 +1,5 @@
 // The list file as the real binary meets it: exit codes for lists it cannot read, pipes,
-// devices, and paths longer than Windows would take.
+// devices, paths longer than Windows would take, and lists in other encodings than UTF-8.
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -18,6 +18,16 @@
 namespace {
 
 class ListFileTest : public E2eTest {};
+
+// As Windows PowerShell 5.1 writes a list: UTF-16LE behind its byte-order mark.
+std::string Utf16LeWithMark(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
 
 TEST_F(ListFileTest, ExitCodeTellsWhyTheListCouldNotBeRead) {
   ASSERT_EQ(mkdir((Work() + "/folder").c_str(), 0755), 0);
@@ -47,6 +57,48 @@ TEST_F(ListFileTest, ExitCodeTellsWhyTheListCouldNotBeRead) {
     Outcome outcome = Run({"/X:" + Recorder(), "/L:" + c.list});
     EXPECT_EQ(outcome.exit_code, c.code) << c.list;
     EXPECT_EQ(outcome.err, "") << c.list;  // list failures end the run silently
+  }
+  EXPECT_EQ(StartCount(), 0u);
+}
+
+// Whatever the list's encoding, the started program gets each entry in UTF-8.
+TEST_F(ListFileTest, EncodedListsReachTheProgramAsUtf8) {
+  struct Case {
+    std::string encoding;  // the /C: value, none when empty
+    std::string list;
+    std::vector<std::string> entries;
+  };
+  const std::vector<Case> cases = {
+      // The mark alone tells; a character outside the BMP comes as a surrogate pair.
+      {"",
+       Utf16LeWithMark(u"café.txt\r\nфото 1.jpg\r\n\r\n  日本 \U0001F600.txt\r\n"),
+       {"café.txt", "фото 1.jpg", "日本 \U0001F600.txt"}},
+      // Forced, the code page holds even for an entry that would pass for UTF-8.
+      {"1252", ListOf({"caf\xE9.txt", "\x80 \x9Cuvre.txt", "\xC3\xA9"}),
+       {"café.txt", "€ œuvre.txt", "Ã©"}},
+  };
+  std::vector<Argv> expected;
+  for (const Case& c : cases) {
+    WriteFile(Work() + "/list.txt", c.list);
+    Argv args = {"/X:" + Recorder(), "/L:list.txt"};
+    if (!c.encoding.empty()) args.push_back("/C:" + c.encoding);
+    Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.exit_code, 0) << c.encoding;
+    EXPECT_EQ(outcome.err, "") << c.encoding;
+    for (const std::string& entry : c.entries) expected.push_back({Recorder(), entry});
+    ASSERT_TRUE(WaitFor([&] { return StartCount() >= expected.size(); }));
+  }
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted(expected));
+}
+
+TEST_F(ListFileTest, AnEncodingItCannotReadStartsNothingAndEndsWith87) {
+  WriteFile(Work() + "/list.txt", ListOf({"a"}));
+  // EBCDIC (its line ends are other bytes), no code page at all, and no name corvane knows.
+  for (const std::string value : {"37", "99999", "UTF-32"}) {
+    Outcome outcome = Run({"/X:" + Recorder(), "/C:" + value, "/L:list.txt"});
+    EXPECT_EQ(outcome.exit_code, 87) << value;
+    EXPECT_EQ(outcome.err, UsageLine() + "corvane: /C:" + value +
+                               " names no list encoding that this system can read\n");
   }
   EXPECT_EQ(StartCount(), 0u);
 }
