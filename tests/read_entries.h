@@ -10,11 +10,12 @@ template <typename Use>
 void ReadEntries(const Text& path, Use use, const ListEncoding& encoding = ListEncoding()) {
   OpenListFile(path, encoding);
   ExitOnIoError();
+  Text entry;
   for (;;) {
     bool end = EndOfEntries();
     ExitOnIoError();
     if (end) break;
-    Text entry = ReadLineText();
+    ReadLineText(&entry);
     SkipLineEnd();
     ExitOnIoError();
     use(entry);

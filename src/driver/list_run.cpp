@@ -36,11 +36,12 @@ void RunList() {
   OpenListFile(FileList, encoding);
   ExitOnIoError();
   PrepareShell();
+  Text entry;
   for (;;) {
     bool end = EndOfEntries();
     ExitOnIoError();
     if (end) break;
-    Text entry = ReadLineText();
+    ReadLineText(&entry);
     SkipLineEnd();
     ExitOnIoError();
 

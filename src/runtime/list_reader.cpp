@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/platform.h"
 #include "text/utf8.h"
 
@@ -14,7 +18,7 @@ const int kEndSignal = -1;
 
 // A read of a UTF-16 list brings 64 units at most, each three UTF-8 bytes at most, after one
 // U+FFFD for a high surrogate left unpaired by the read before.
-const uint32_t kBufferRoom = 3 * (kListReadRoom / 2) + 3;
+const uint32_t kBufferRoom = 3 * (kListReadRoom / 2) + 3 + 1;  // and the last store's spare byte
 // Bytes kept back for the next read: the start of a byte-order mark, or half a UTF-16 unit.
 const uint32_t kHeldRoom = 2;
 
@@ -99,41 +103,96 @@ uint32_t PutUnit(uint32_t unit, char* out) {
 
 // Writes the whole units from p up to end as UTF-8 at out; gives the end of what it wrote.
 // One loop for each byte order, so that the order costs nothing per unit.
-template <bool kBigEndian>
-char* DecodeUnits(const unsigned char* p, const unsigned char* end, char* out) {
-  const auto unit_at = [](const unsigned char* q) -> uint32_t {
-    return kBigEndian ? (q[0] << 8 | q[1]) : (q[1] << 8 | q[0]);
+// Four bytes at out, the lowest first whatever the machine's byte order.
+inline void StoreLowFirst(char* out, uint32_t bytes) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  bytes = __builtin_bswap32(bytes);
+#endif
+  std::memcpy(out, &bytes, 4);
+}
+
+// One unit that is no surrogate as UTF-8 at out, in a four-byte store of which one, two or three
+// bytes count; gives how many.
+inline uint32_t PutCharacter(uint32_t unit, char* out) {
+  const uint32_t last = 0x80 | (unit & 0x3F), middle = 0x80 | (unit >> 6 & 0x3F);
+  const uint32_t bytes = unit < 0x80    ? unit
+                         : unit < 0x800 ? (0xC0 | unit >> 6) | last << 8
+                                        : (0xE0 | unit >> 12) | middle << 8 | last << 16;
+  StoreLowFirst(out, bytes);
+  return 1 + (unit >= 0x80) + (unit >= 0x800);
+}
+
+#if defined(__SSE2__)
+// Eight units at p without a surrogate, worked out side by side: the four-byte stores and their
+// lengths, put one after the other at out. False, with nothing written, when one is a surrogate.
+bool PutEight(const unsigned char* p, bool big_endian, char** out) {
+  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  if (big_endian) v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+  const __m128i zero = _mm_setzero_si128();
+  // Names in ASCII alone, as PowerShell 5.1 writes most lists: a byte each, all at once.
+  const __m128i high = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80)));
+  if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, zero)) == 0xFFFF) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(*out), _mm_packus_epi16(v, v));
+    *out += 8;
+    return true;
+  }
+  const __m128i surrogate =
+      _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                      _mm_set1_epi16(static_cast<short>(0xD800)));
+  if (_mm_movemask_epi8(surrogate)) return false;
+  alignas(16) uint32_t bytes[8], lengths[8];
+  const __m128i low6 = _mm_set1_epi32(0x3F);
+  for (int half = 0; half < 2; ++half) {
+    const __m128i unit = half ? _mm_unpackhi_epi16(v, zero) : _mm_unpacklo_epi16(v, zero);
+    const __m128i last = _mm_or_si128(_mm_set1_epi32(0x80), _mm_and_si128(unit, low6));
+    const __m128i middle =
+        _mm_or_si128(_mm_set1_epi32(0x80), _mm_and_si128(_mm_srli_epi32(unit, 6), low6));
+    const __m128i two = _mm_or_si128(_mm_or_si128(_mm_set1_epi32(0xC0), _mm_srli_epi32(unit, 6)),
+                                     _mm_slli_epi32(last, 8));
+    const __m128i three =
+        _mm_or_si128(_mm_or_si128(_mm_set1_epi32(0xE0), _mm_srli_epi32(unit, 12)),
+                     _mm_or_si128(_mm_slli_epi32(middle, 8), _mm_slli_epi32(last, 16)));
+    const __m128i wide = _mm_cmpgt_epi32(unit, _mm_set1_epi32(0x7F));  // all ones or none
+    const __m128i wider = _mm_cmpgt_epi32(unit, _mm_set1_epi32(0x7FF));
+    const __m128i chosen =
+        _mm_or_si128(_mm_andnot_si128(wide, unit),
+                     _mm_or_si128(_mm_and_si128(_mm_andnot_si128(wider, wide), two),
+                                  _mm_and_si128(wider, three)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(bytes + 4 * half), chosen);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lengths + 4 * half),
+                    _mm_sub_epi32(_mm_set1_epi32(1), _mm_add_epi32(wide, wider)));
+  }
+  char* at = *out;  // a local: a store through *out could change *out itself
+  for (int i = 0; i < 8; ++i) {
+    StoreLowFirst(at, bytes[i]);
+    at += lengths[i];
+  }
+  *out = at;
+  return true;
+}
+#endif
+
+// Writes the whole units from p up to end as UTF-8 at out; gives the end of what it wrote.
+char* DecodeUnits(const unsigned char* p, const unsigned char* end, bool big_endian, char* out) {
+  const auto unit_at = [big_endian](const unsigned char* q) -> uint32_t {
+    return big_endian ? (q[0] << 8 | q[1]) : (q[1] << 8 | q[0]);
   };
   // Every unit after a high surrogate, from the read before or this one, goes to PutUnit until
-  // the surrogate is paired or given up; all others are characters alone, written here.
+  // the surrogate is paired or given up.
   for (; p < end && reader.high_surrogate; p += 2) out += PutUnit(unit_at(p), out);
+#if defined(__SSE2__)
+  while (end - p >= 16 && PutEight(p, big_endian, &out)) p += 16;
+#endif
   for (; p < end; p += 2) {
     const uint32_t unit = unit_at(p);
-    if (unit < 0x80) {
-      *out++ = static_cast<char>(unit);
-      // ASCII comes in runs: the next one in the same step.
-      if (p + 2 < end) {
-        const uint32_t next = unit_at(p + 2);
-        if (next < 0x80) {
-          *out++ = static_cast<char>(next);
-          p += 2;
-        }
-      }
-    } else if (unit < 0x800) {
-      out[0] = static_cast<char>(0xC0 | unit >> 6);
-      out[1] = static_cast<char>(0x80 | (unit & 0x3F));
-      out += 2;
-    } else if (unit < 0xD800 || unit > 0xDFFF) {
-      out[0] = static_cast<char>(0xE0 | unit >> 12);
-      out[1] = static_cast<char>(0x80 | (unit >> 6 & 0x3F));
-      out[2] = static_cast<char>(0x80 | (unit & 0x3F));
-      out += 3;
-    } else {
+    if (unit - 0xD800 < 0x800) {  // a surrogate
       out += PutUnit(unit, out);
       while (reader.high_surrogate && p + 2 < end) {
         p += 2;
         out += PutUnit(unit_at(p), out);
       }
+    } else {
+      out += PutCharacter(unit, out);
     }
   }
   return out;
@@ -144,9 +203,8 @@ char* DecodeUnits(const unsigned char* p, const unsigned char* end, char* out) {
 uint32_t DecodeUtf16(uint32_t from, uint32_t have, bool at_end) {
   const unsigned char* in = reinterpret_cast<const unsigned char*>(reader.raw);
   const uint32_t i = have - (have - from) % 2;  // past the last whole unit
-  char* out = reader.encoding.coding == ListCoding::kUtf16Be
-                  ? DecodeUnits<true>(in + from, in + i, reader.buffer)
-                  : DecodeUnits<false>(in + from, in + i, reader.buffer);
+  char* out =
+      DecodeUnits(in + from, in + i, reader.encoding.coding == ListCoding::kUtf16Be, reader.buffer);
   reader.held = 0;
   if (i < have) reader.raw[reader.held++] = reader.raw[i];
   // A character the end cut off, an odd byte and a high surrogate alike: one U+FFFD.
@@ -259,8 +317,9 @@ bool EndOfEntries() {
   return true;
 }
 
-Text ReadLineText() {
-  Text line;
+void ReadLineText(Text* entry) {
+  Text& line = *entry;
+  line.Clear();
   bool as_is = true;
   // Byte by byte this loop would cost several times the reads themselves: take each stretch of
   // the buffer up to a CR whole. The CR is left for SkipLineEnd.
@@ -277,7 +336,6 @@ Text ReadLineText() {
   // Line ends, Blanks and Ctrl-Z are the same bytes in every encoding read byte by byte, so the
   // entry is converted whole, a character split across reads included.
   if (!as_is) DecodeEntry(&line, reader.encoding);
-  return line;
 }
 
 void SkipLineEnd() {

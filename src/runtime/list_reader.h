@@ -20,8 +20,9 @@ const uint32_t kListReadRoom = 128;
 void OpenListFile(const Text& path, const ListEncoding& encoding = ListEncoding());
 // Skips the Blanks before the next entry; true when none follows (or a read failed).
 bool EndOfEntries();
-// The rest of the current line, up to its CR: after a false EndOfEntries, the entry.
-Text ReadLineText();
+// The rest of the current line, up to its CR: after a false EndOfEntries, the entry. It goes
+// into a text the caller keeps from entry to entry, so that its memory is reused.
+void ReadLineText(Text* entry);
 // Moves past the CR and one LF directly after it.
 void SkipLineEnd();
 void CloseListFile();
