@@ -97,8 +97,11 @@ bool IsValidUtf8(const char* bytes, size_t length) {
 
 size_t Utf8Cut(const char* bytes, size_t length, size_t room) {
   if (length <= room) return length;
+  // A character has three continuation bytes at most: bytes that are no UTF-8 (a Linux path
+  // may hold any) are not cut further back than that.
   size_t cut = room;
-  while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80) --cut;
+  for (int back = 0; back < 3 && cut > 0; ++back, --cut)
+    if ((static_cast<unsigned char>(bytes[cut]) & 0xC0) != 0x80) break;
   return cut;
 }
 

@@ -143,6 +143,7 @@ TEST(Utf8Test, RepairAndCut) {
   const size_t cuts[] = {0, 1, 1, 3, 3, 3, 3, 7, 7};     // the cut for each room from 0
   for (size_t room = 0; room < 9; ++room)
     EXPECT_EQ(cuts[room], Utf8Cut(text.data(), text.size(), room)) << room;
+  EXPECT_EQ(2u, Utf8Cut("\x80\x80\x80\x80\x80\x80", 6, 5));  // no UTF-8: three back at most
 }
 
 TEST(HelpersTest, QuoteEntry) {
