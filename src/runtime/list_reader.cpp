@@ -140,6 +140,27 @@ bool PutEight(const unsigned char* p, bool big_endian, char** out) {
       _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
                       _mm_set1_epi16(static_cast<short>(0xD800)));
   if (_mm_movemask_epi8(surrogate)) return false;
+  // Latin, Greek, Cyrillic and the like beside ASCII: two bytes at most, in 16-bit lanes.
+  const __m128i narrow =
+      _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))), zero);
+  if (_mm_movemask_epi8(narrow) == 0xFFFF) {
+    const __m128i wide = _mm_cmpgt_epi16(v, _mm_set1_epi16(0x7F));  // all ones or none
+    const __m128i two =
+        _mm_or_si128(_mm_or_si128(_mm_set1_epi16(static_cast<short>(0x80C0)), _mm_srli_epi16(v, 6)),
+                     _mm_slli_epi16(_mm_and_si128(v, _mm_set1_epi16(0x3F)), 8));
+    alignas(16) uint16_t pairs[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(pairs),
+                    _mm_or_si128(_mm_and_si128(wide, two), _mm_andnot_si128(wide, v)));
+    const uint32_t wide_bits = static_cast<uint32_t>(_mm_movemask_epi8(wide));
+    char* at = *out;  // a local: a store through *out could change *out itself
+    for (int i = 0; i < 8; ++i) {
+      at[0] = static_cast<char>(pairs[i]);
+      at[1] = static_cast<char>(pairs[i] >> 8);
+      at += 1 + (wide_bits >> (2 * i) & 1);
+    }
+    *out = at;
+    return true;
+  }
   alignas(16) uint32_t bytes[8], lengths[8];
   const __m128i low6 = _mm_set1_epi32(0x3F);
   for (int half = 0; half < 2; ++half) {

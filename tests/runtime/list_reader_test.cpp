@@ -80,6 +80,7 @@ TEST_F(ListReaderTest, EntriesInReadsOfAnySize) {
       {kLe + Utf16(u"a.txt\r\n  b\r\nc\rd\ne\r"), {"a.txt", "b", "c", "d\ne"}},
       {kBe + Utf16(u"a.txt\r\n  b\r\nc\rd\ne\r", true), {"a.txt", "b", "c", "d\ne"}},
       {kLe + Utf16(u"日本 é☺.ext\r\n\t😀 \r\n"), {"日本 é☺.ext", "😀 "}},
+      {kBe + Utf16(u"Жёлтый café.txt\r\n", true), {"Жёлтый café.txt"}},  // two bytes at most
       {kLe + Utf16(u"\0 \t\r\n\0a\0b\x1f"s), {std::string("a\0b\x1f", 4)}},
       // Ctrl-Z is the unit 26; a byte 26 in another unit (U+041A, U+1A00) is not.
       {kLe + Utf16(u"\u041a\u1a00\r\nb\x1a"
