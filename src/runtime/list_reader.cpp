@@ -101,8 +101,6 @@ uint32_t PutUnit(uint32_t unit, char* out) {
   return written + static_cast<uint32_t>(EncodeUtf8(unit, out + written));
 }
 
-// Writes the whole units from p up to end as UTF-8 at out; gives the end of what it wrote.
-// One loop for each byte order, so that the order costs nothing per unit.
 // Four bytes at out, the lowest first whatever the machine's byte order.
 inline void StoreLowFirst(char* out, uint32_t bytes) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
@@ -198,23 +196,16 @@ char* DecodeUnits(const unsigned char* p, const unsigned char* end, bool big_end
   const auto unit_at = [big_endian](const unsigned char* q) -> uint32_t {
     return big_endian ? (q[0] << 8 | q[1]) : (q[1] << 8 | q[0]);
   };
-  // Every unit after a high surrogate, from the read before or this one, goes to PutUnit until
-  // the surrogate is paired or given up.
+  // A high surrogate, left by the read before or met below, takes the units after it to PutUnit
+  // until it is paired or given up.
   for (; p < end && reader.high_surrogate; p += 2) out += PutUnit(unit_at(p), out);
 #if defined(__SSE2__)
   while (end - p >= 16 && PutEight(p, big_endian, &out)) p += 16;
 #endif
   for (; p < end; p += 2) {
     const uint32_t unit = unit_at(p);
-    if (unit - 0xD800 < 0x800) {  // a surrogate
-      out += PutUnit(unit, out);
-      while (reader.high_surrogate && p + 2 < end) {
-        p += 2;
-        out += PutUnit(unit_at(p), out);
-      }
-    } else {
-      out += PutCharacter(unit, out);
-    }
+    const bool surrogate = unit - 0xD800 < 0x800;
+    out += surrogate || reader.high_surrogate ? PutUnit(unit, out) : PutCharacter(unit, out);
   }
   return out;
 }
