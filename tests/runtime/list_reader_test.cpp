@@ -2,6 +2,7 @@
 
 #include "read_entries.h"
 #include "test_support.h"
+#include "utf16_bytes.h"
 
 namespace {
 
@@ -19,16 +20,6 @@ class ListReaderTest : public FakeTest {
   Strings used;
 };
 
-// A UTF-16 list's bytes.
-std::string Utf16(const std::u16string& text, bool big_endian = false) {
-  std::string bytes;
-  for (char16_t unit : text) {
-    char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-    bytes += big_endian ? high : low;
-    bytes += big_endian ? low : high;
-  }
-  return bytes;
-}
 const std::string kLe = "\xff\xfe", kBe = "\xfe\xff", kUtf8Mark = "\xef\xbb\xbf";
 const std::string kFffd = "\xef\xbf\xbd";
 
@@ -77,30 +68,33 @@ TEST_F(ListReaderTest, EntriesInReadsOfAnySize) {
       // A mark at the very start decides the whole list and is no part of it.
       {kUtf8Mark + "a\r\n", {"a"}},
       {kUtf8Mark + "\xe9\r\n\xf0\x9f\x98\r\n\xed\xa0\x80", {kFffd, kFffd, kFffd + kFffd + kFffd}},
-      {kLe + Utf16(u"a.txt\r\n  b\r\nc\rd\ne\r"), {"a.txt", "b", "c", "d\ne"}},
-      {kBe + Utf16(u"a.txt\r\n  b\r\nc\rd\ne\r", true), {"a.txt", "b", "c", "d\ne"}},
-      {kLe + Utf16(u"日本 é☺.ext\r\n\t😀 \r\n"), {"日本 é☺.ext", "😀 "}},
-      {kBe + Utf16(u"Жёлтый café.txt\r\n", true), {"Жёлтый café.txt"}},  // two bytes at most
-      {kLe + Utf16(u"\0 \t\r\n\0a\0b\x1f"s), {std::string("a\0b\x1f", 4)}},
+      {kLe + Utf16Bytes(u"a.txt\r\n  b\r\nc\rd\ne\r"), {"a.txt", "b", "c", "d\ne"}},
+      {kBe + Utf16Bytes(u"a.txt\r\n  b\r\nc\rd\ne\r", true), {"a.txt", "b", "c", "d\ne"}},
+      {kLe + Utf16Bytes(u"日本 é☺.ext\r\n\t😀 \r\n"), {"日本 é☺.ext", "😀 "}},
+      {kBe + Utf16Bytes(u"Жёлтый café.txt\r\n", true), {"Жёлтый café.txt"}},  // two bytes at most
+      // č, Ě and ഊ hold the bytes of CR, Ctrl-Z and LF CR (CR LF big-endian): no line ends.
+      {kLe + Utf16Bytes(u"č Ě ഊ\r\n"), {"č Ě ഊ"}},
+      {kBe + Utf16Bytes(u"ഊ č Ě\r\n", true), {"ഊ č Ě"}},
+      {kLe + Utf16Bytes(u"\0 \t\r\n\0a\0b\x1f"s), {std::string("a\0b\x1f", 4)}},
       // Ctrl-Z is the unit 26; a byte 26 in another unit (U+041A, U+1A00) is not.
-      {kLe + Utf16(u"\u041a\u1a00\r\nb\x1a"
-                   "c"),
+      {kLe + Utf16Bytes(u"\u041a\u1a00\r\nb\x1a"
+                        "c"),
        {"\u041a\u1a00", "b"},
        {},
        13},
-      {kBe + Utf16(u"\u041a\u1a00\r\nb\x1a"
-                   "c",
-                   true),
+      {kBe + Utf16Bytes(u"\u041a\u1a00\r\nb\x1a"
+                        "c",
+                        true),
        {"\u041a\u1a00", "b"},
        {},
        13},
       // Unpaired surrogates, and what the end or Ctrl-Z cuts off, become U+FFFD.
-      {kLe + Utf16(u"a\xd800"
-                   "b\r\n\xdc00\r\n\xdbff"),
+      {kLe + Utf16Bytes(u"a\xd800"
+                        "b\r\n\xdc00\r\n\xdbff"),
        {"a" + kFffd + "b", kFffd, kFffd}},
-      {kLe + Utf16(u"ab") + "c", {"ab" + kFffd}},
-      {kLe + Utf16(u"\xd83d") + std::string(1, 0), {kFffd}},  // one character cut off
-      {kLe + Utf16(u"\xd83d\x1a"), {kFffd}, {}, 5},
+      {kLe + Utf16Bytes(u"ab") + "c", {"ab" + kFffd}},
+      {kLe + Utf16Bytes(u"\xd83d") + std::string(1, 0), {kFffd}},  // one character cut off
+      {kLe + Utf16Bytes(u"\xd83d\x1a"), {kFffd}, {}, 5},
       {kLe, {}},
       // A forced encoding skips its own mark only.
       {"\x82t\xe9\r\n", {"\u2502t\u2569"}, kForced850},
@@ -110,13 +104,13 @@ TEST_F(ListReaderTest, EntriesInReadsOfAnySize) {
        kForced1252},
       {kUtf8Mark + "caf\xe9\r\n", {"caf" + kFffd}, kForcedUtf8},
       {kLe + "a", {kFffd + kFffd + "a"}, kForcedUtf8},
-      {Utf16(u"a\r\nb"), {"a", "b"}, kForcedLe},
-      {kLe + Utf16(u"a"), {"a"}, kForcedLe},
-      {kLe + Utf16(u"a", true),
+      {Utf16Bytes(u"a\r\nb"), {"a", "b"}, kForcedLe},
+      {kLe + Utf16Bytes(u"a"), {"a"}, kForcedLe},
+      {kLe + Utf16Bytes(u"a", true),
        {"\ufffe"
         "a"},
        kForcedBe},
-      {kBe + Utf16(u"a", true), {"a"}, kForcedBe},
+      {kBe + Utf16Bytes(u"a", true), {"a"}, kForcedBe},
       {row127 + "\r\ny", {row127, "y"}},  // CR LF across two reads of 128
       {row127 + "\rz", {row127, "z"}},
       {std::string(100000, 'e') + "\r\nb", {std::string(100000, 'e'), "b"}},

@@ -14,20 +14,11 @@
 #include <vector>
 
 #include "harness.h"
+#include "utf16_bytes.h"
 
 namespace {
 
 class ListFileTest : public E2eTest {};
-
-// As Windows PowerShell 5.1 writes a list: UTF-16LE behind its byte-order mark.
-std::string Utf16LeWithMark(const std::u16string& text) {
-  std::string bytes = "\xFF\xFE";
-  for (char16_t unit : text) {
-    bytes += static_cast<char>(unit & 0xFF);
-    bytes += static_cast<char>(unit >> 8);
-  }
-  return bytes;
-}
 
 TEST_F(ListFileTest, ExitCodeTellsWhyTheListCouldNotBeRead) {
   ASSERT_EQ(mkdir((Work() + "/folder").c_str(), 0755), 0);
@@ -71,10 +62,11 @@ TEST_F(ListFileTest, EncodedListsReachTheProgramAsUtf8) {
   const std::vector<Case> cases = {
       // The mark alone tells; a character outside the BMP comes as a surrogate pair.
       {"",
-       Utf16LeWithMark(u"café.txt\r\nфото 1.jpg\r\n\r\n  日本 \U0001F600.txt\r\n"),
+       "\xFF\xFE" + Utf16Bytes(u"café.txt\r\nфото 1.jpg\r\n\r\n  日本 \U0001F600.txt\r\n"),
        {"café.txt", "фото 1.jpg", "日本 \U0001F600.txt"}},
       // Forced, the code page holds even for an entry that would pass for UTF-8.
-      {"1252", ListOf({"caf\xE9.txt", "\x80 \x9Cuvre.txt", "\xC3\xA9"}),
+      {"1252",
+       ListOf({"caf\xE9.txt", "\x80 \x9Cuvre.txt", "\xC3\xA9"}),
        {"café.txt", "€ œuvre.txt", "Ã©"}},
   };
   std::vector<Argv> expected;

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "utf16_bytes.h"
+
 namespace e2e {
 
 namespace {
@@ -28,16 +30,6 @@ std::string FromHex(const std::string& hex) {
   std::string bytes;
   for (size_t i = 0; i + 1 < hex.size(); i += 2)
     bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  return bytes;
-}
-
-std::string Utf16(const std::string& text, bool big_endian) {
-  std::string bytes;
-  for (wchar_t unit : Wide(text)) {
-    char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-    bytes += big_endian ? high : low;
-    bytes += big_endian ? low : high;
-  }
   return bytes;
 }
 
@@ -144,8 +136,11 @@ std::vector<std::string> CommandLines(const std::vector<ProbeStart>& starts) {
   return lines;
 }
 
-std::string Utf16Le(const std::string& text) { return Utf16(text, false); }
-std::string Utf16Be(const std::string& text) { return Utf16(text, true); }
+// wchar_t is a UTF-16 unit on Windows.
+std::string Utf16Le(const std::string& text) {
+  const std::wstring wide = Wide(text);
+  return Utf16Bytes(std::u16string(wide.begin(), wide.end()));
+}
 
 std::vector<std::pair<DWORD, std::string>> Processes() {
   std::vector<std::pair<DWORD, std::string>> processes;

@@ -52,9 +52,8 @@ testing::AssertionResult SameCommandLine(const std::string& actual, const std::s
 // The command lines of the starts, in the order they were logged.
 std::vector<std::string> CommandLines(const std::vector<ProbeStart>& starts);
 
-// A list's bytes in UTF-16, little- or big-endian, from its UTF-8 text; no mark is added.
+// A list's bytes in UTF-16LE from its UTF-8 text; no mark is added.
 std::string Utf16Le(const std::string& text);
-std::string Utf16Be(const std::string& text);
 
 // Names of the running processes, by process id.
 std::vector<std::pair<DWORD, std::string>> Processes();

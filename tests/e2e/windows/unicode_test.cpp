@@ -22,9 +22,7 @@ std::vector<EncodedList> EncodedLists() {
   std::string lines;
   for (const std::string& document : kDocuments) lines += document + "\r\n";
   // The last as Windows PowerShell 5.1 writes a list: a mark, UTF-16LE, CR LF.
-  return {{"utf8", lines},
-          {"utf8_mark", "\xEF\xBB\xBF" + lines},
-          {"utf16le_mark_crlf", "\xFF\xFE" + Utf16Le(lines)}};
+  return {{"utf8", lines}, {"utf16le_mark_crlf", "\xFF\xFE" + Utf16Le(lines)}};
 }
 
 enum class Mode { kNamedProgram, kDocuments, kAssociatedProgram };
