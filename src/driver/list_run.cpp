@@ -1,9 +1,9 @@
-#include <cstring>
-
 #include "driver/run.h"
 #include "driver/settings.h"
+#include "driver/start_options.h"
 #include "launch/associated_program.h"
 #include "launch/preview.h"
+#include "launch/run_log.h"
 #include "launch/start_instance.h"
 #include "platform/platform.h"
 #include "runtime/list_reader.h"
@@ -11,15 +11,26 @@
 
 namespace {
 
-// Nothing is started from a list that cannot be read as asked.
-[[noreturn]] void RefuseEncoding() {
-  ShowUsageBox();
-  const char* parts[] = {"corvane: /C:", ZeroTerminatedOf(Encoding),
-                         " names no list encoding that this system can read"};
-  Text line;
-  for (const char* part : parts) line.Append(part, std::strlen(part));
-  platform::WriteDiagnostic(ZeroTerminatedOf(line));
-  platform::EndProcess(platform::kInvalidParameter);
+// Starts with a backslash, a slash or a drive: not relative to the current folder.
+bool IsRooted(const Text& path) {
+  const unsigned char first = UpperAsciiLetter(path.At(1));
+  return first == '\\' || first == '/' || (first >= 'A' && first <= 'Z' && path.At(2) == ':');
+}
+
+// The folder of the path an entry names, made full from the current folder when it is relative:
+// a program started there finds the files beside it. Empty when the entry names no folder.
+Text EntryFolder(const Text& entry) {
+  Text folder = FolderPart(EntryPath(entry));
+  if (folder.Empty() || IsRooted(folder)) return folder;
+  Text full = FilledText(260, [&folder](char* out, size_t room) {
+    return platform::FullPath(ZeroTerminatedOf(folder), out, room);
+  });
+  return full.Empty() ? folder : full;
+}
+
+bool Failed(const StartOutcome& outcome) {
+  return outcome.result == StartResult::kFailed ||
+         (outcome.result == StartResult::kExited && outcome.code != 0);
 }
 
 }  // namespace
@@ -29,30 +40,49 @@ void RunList() {
   // named-program starts.
   const bool no_exe = ExeFile.Empty();
   const bool lookup = no_exe && (!BParams.Empty() || !EParams.Empty());
+  const bool entry_folders = StartFolder.given && StartFolder.value.Empty();
   const Text blank(" ", 1);
-  ListEncoding encoding;
-  if (!ListEncodingNamed(Encoding, &encoding)) RefuseEncoding();
+  const ListEncoding encoding = CheckedEncoding();
+  const StartSettings settings = CheckedStartSettings();
+  const uint32_t pause_ms = CheckedPause();
 
   OpenListFile(FileList, encoding);
   ExitOnIoError();
-  PrepareShell();
+  if (LogFile.given && !Preview) OpenRunLog(LogFile.value);
+  PrepareShell(settings);
+  StartRequest request;
+  request.folder = StartFolder.value;
+  bool first = true, any_failed = false;
   Text entry;
   for (;;) {
     bool end = EndOfEntries();
     ExitOnIoError();
     if (end) break;
+    const unsigned long long line_number = ListLineNumber();
     ReadLineText(&entry);
     SkipLineEnd();
     ExitOnIoError();
 
     if (lookup) ExeFile = LookupAssociatedProgram(entry);
-    Text command = TrimBlanks(JoinTexts({BParams, blank, QuoteEntry(entry), blank, EParams}));
-    if (Preview)
-      PreviewInstance(ExeFile, command, no_exe && ExeFile.Empty());
-    else
-      StartInstance(ExeFile, command, no_exe && ExeFile.Empty());
+    request.program = ExeFile;
+    request.command = TrimBlanks(JoinTexts({BParams, blank, QuoteEntry(entry), blank, EParams}));
+    request.direct = no_exe && ExeFile.Empty();
+    if (entry_folders) request.folder = EntryFolder(entry);
+    if (Preview) {
+      PreviewInstance(request, settings);
+      continue;
+    }
+    if (!first && pause_ms > 0) platform::Pause(pause_ms);
+    first = false;
+    const platform::LocalTime asked = RunLogOpen() ? platform::LocalTimeNow() : platform::LocalTime();
+    const StartOutcome outcome = StartInstance(request, settings);
+    any_failed = any_failed || Failed(outcome);
+    if (RunLogOpen()) LogStart(line_number, asked, outcome, request, settings);
   }
   CloseListFile();
   ExitOnIoError();
+  CloseRunLog();
   if (Preview) FinishPreview(CORVANE_CAPTION);
+  // Only asked for: without /Q a failed start was the shell's to show, and the code stays 0.
+  if (Quiet && any_failed) platform::EndProcess(1);
 }

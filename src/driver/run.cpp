@@ -20,8 +20,16 @@ void ApplyOption(const Text& option) {
     case 'E': EParams = value; break;
     case 'L': FileList = value; break;
     case 'X': ExeFile = value; break;
-    case 'W': WaitIdle = false; break;
+    case 'W': Wait = WaitMode::kNone; break;
+    case 'F': Wait = WaitMode::kEnd; break;
     case 'N': Preview = true; break;
+    case 'Q': Quiet = true; break;
+    case 'O': LogFile = {true, value}; break;
+    case 'T': WaitBound = {true, value}; break;
+    case 'V': Verb = {true, value}; break;
+    case 'S': ShowState = {true, value}; break;
+    case 'D': StartFolder = {true, value}; break;
+    case 'P': PauseTime = {true, value}; break;
     default: break;  // not ours: ignored without a word
   }
 }
@@ -37,8 +45,12 @@ void RunCommandLine() {
       continue;
     }
     if (count == 1) {
-      PrepareShell();
-      StartInstance(Text(), argument, true);
+      const StartSettings settings;
+      PrepareShell(settings);
+      StartRequest request;
+      request.command = argument;
+      request.direct = true;
+      StartInstance(request, settings);
     } else {
       ShowUsageBox();
     }

@@ -13,16 +13,25 @@ void AppendShellText(Text* line, const Text& text) {
 
 }  // namespace
 
-void PreviewInstance(const Text& program, const Text& command, bool direct) {
-  Text line;
-  if (direct) {
-    line.Append("open\t", 5);
+void AppendRequestFields(Text* line, const StartRequest& request, const StartSettings& settings) {
+  if (request.direct) {
+    line->Append("open\t", 5);
   } else {
-    line.Append("program\t", 8);
-    AppendShellText(&line, program);
-    line.Append('\t');
+    line->Append("program\t", 8);
+    AppendShellText(line, request.program);
+    line->Append('\t');
   }
-  AppendShellText(&line, command);
+  AppendShellText(line, request.command);
+  if (!settings.report_verb_and_folder) return;
+  line->Append('\t');
+  AppendShellText(line, settings.verb);
+  line->Append('\t');
+  AppendShellText(line, request.folder);
+}
+
+void PreviewInstance(const StartRequest& request, const StartSettings& settings) {
+  Text line;
+  AppendRequestFields(&line, request, settings);
   if (!platform::WriteOutputLine(line.Bytes(), line.Length()))
     platform::EndProcess(platform::LastErrorCode());
 }

@@ -19,6 +19,13 @@ struct ShellResult {
   bool ok;
   void* process;  // what the shell puts in hProcess
   uint32_t error;
+  uintptr_t inst_app = 0;  // what the shell puts in hInstApp
+};
+
+// How a wait for a started program ends.
+struct WaitScript {
+  int result;  // a platform::WaitResult
+  uint32_t exit_code;
 };
 
 struct FindResult {
@@ -51,6 +58,14 @@ struct State {
   int output_writes_left = -1;  // writes that succeed before one fails; -1: all succeed
   uint32_t output_error = 232;
 
+  std::deque<WaitScript> waits;  // when empty: the wait is done, the exit code 0
+  bool only_open_verb = false;   // as on Linux
+  std::string current_folder = "C:\\work";
+  bool log_open_ok = true;
+  uint32_t log_open_error = 3;
+  int log_writes_left = -1;  // as output_writes_left
+  uint32_t log_error = 112;
+
   uint32_t last_error = 0;
   uintptr_t next_process = 0x100;
 };
@@ -61,6 +76,9 @@ struct State {
 // control characters.
 const uint32_t kCodePages[] = {0, 1, 37, 437, 850, 1252};
 uint32_t FakeCodePageCharacter(uint32_t code_page, unsigned char byte);
+
+// The time every start is asked at: 2026-12-09T07:45:02.120+01:00.
+const uint32_t kUtcOffsetMinutes = 60;
 
 // Fresh state: no calls, default scripts.
 State& Reset();

@@ -36,8 +36,10 @@ CORVANE_SAME_MEMBER(dwHotKey);
 CORVANE_SAME_MEMBER(hIcon);
 CORVANE_SAME_MEMBER(hProcess);
 static_assert(kSeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS &&
-                  kSeeMaskNoAsync == SEE_MASK_NOASYNC && kShowHide == SW_HIDE &&
-                  kShowDefault == SW_SHOWDEFAULT && kInfinite == INFINITE &&
+                  kSeeMaskNoAsync == SEE_MASK_NOASYNC && kSeeMaskFlagNoUi == SEE_MASK_FLAG_NO_UI &&
+                  kShowHide == SW_HIDE && kShowNormal == SW_SHOWNORMAL &&
+                  kShowMaximized == SW_SHOWMAXIMIZED && kShowMinNoActive == SW_SHOWMINNOACTIVE &&
+                  kShowDefault == SW_SHOWDEFAULT && kShowLast == SW_MAX && kInfinite == INFINITE &&
                   kIconInformation == MB_ICONINFORMATION && kBrokenPipe == ERROR_BROKEN_PIPE &&
                   kInvalidParameter == ERROR_INVALID_PARAMETER &&
                   kComApartmentNoDde == (COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) &&
@@ -276,8 +278,67 @@ bool ShellExecuteRequest(ShellExecuteRecord* record) {
   return ok != FALSE;
 }
 
-void WaitUntilInputIdle(void* process, uint32_t milliseconds) {
-  WaitForInputIdle(process, milliseconds);
+namespace {
+WaitResult WaitResultOf(DWORD result) {
+  if (result == WAIT_TIMEOUT) return WaitResult::kTimedOut;
+  return result == WAIT_FAILED ? WaitResult::kFailed : WaitResult::kDone;
+}
+}  // namespace
+
+WaitResult WaitUntilInputIdle(void* process, uint32_t milliseconds) {
+  return WaitResultOf(WaitForInputIdle(process, milliseconds));
+}
+
+WaitResult WaitUntilEnded(void* process, uint32_t milliseconds, uint32_t* exit_code) {
+  WaitResult result = WaitResultOf(WaitForSingleObject(process, milliseconds));
+  DWORD code = 0;
+  if (result == WaitResult::kDone && !GetExitCodeProcess(process, &code)) result = WaitResult::kFailed;
+  *exit_code = code;
+  return result;
+}
+
+void KeepExitCodes() {}  // a process handle keeps its exit code
+
+uint32_t ProcessId(void* process) { return GetProcessId(process); }
+
+bool VerbKnown(const char*) { return true; }  // each file type has verbs of its own
+
+size_t ErrorMessage(uint32_t code, char* out, size_t room) {
+  wchar_t message[1024];
+  DWORD count = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                               code, 0, message, 1024, nullptr);
+  return ToUtf8(message, static_cast<int>(count), out, room);
+}
+
+void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
+
+LocalTime LocalTimeNow() {
+  FILETIME utc_file, local_file;
+  SYSTEMTIME utc, local;
+  GetSystemTimeAsFileTime(&utc_file);
+  FileTimeToSystemTime(&utc_file, &utc);
+  // The time zone's rules for this very moment, summer time included.
+  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+  SystemTimeToFileTime(&local, &local_file);
+  SystemTimeToFileTime(&utc, &utc_file);  // to the millisecond, as local is
+  const auto ticks = [](const FILETIME& f) {
+    return static_cast<long long>(static_cast<unsigned long long>(f.dwHighDateTime) << 32 |
+                                  f.dwLowDateTime);
+  };
+  const long long offset = (ticks(local_file) - ticks(utc_file)) / (60 * 10000000LL);
+  return {local.wYear,   local.wMonth,  local.wDay,          local.wHour,
+          local.wMinute, local.wSecond, local.wMilliseconds, static_cast<int32_t>(offset)};
+}
+
+size_t FullPath(const char* path, char* out, size_t room) {
+  Wide wide(path);
+  DWORD units = GetFullPathNameW(wide.get(), 0, nullptr, nullptr);
+  if (units == 0) return 0;
+  wchar_t* full = static_cast<wchar_t*>(AllocateOrEnd(units * sizeof(wchar_t)));
+  DWORD count = GetFullPathNameW(wide.get(), units, full, nullptr);
+  size_t needed = count > 0 && count < units ? ToUtf8(full, static_cast<int>(count), out, room) : 0;
+  std::free(full);
+  return needed;
 }
 
 void CloseProcessHandle(void* process) { CloseHandle(process); }
@@ -316,6 +377,25 @@ bool OpenForReading(const char* path, void** file) {
   *file = CreateFileW(wide_path.get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
   return *file != INVALID_HANDLE_VALUE;
+}
+
+bool OpenForAppending(const char* path, void** file) {
+  Wide wide_path(path);
+  // Append access alone: every write goes to the end of the file, wherever other writers are.
+  *file = CreateFileW(wide_path.get(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return *file != INVALID_HANDLE_VALUE;
+}
+
+bool AppendLine(void* file, const char* text, size_t length) {
+  Text line(text, length);
+  line.Append("\r\n", 2);
+  DWORD written = 0;
+  if (!WriteFile(file, line.Bytes(), static_cast<DWORD>(line.Length()), &written, nullptr))
+    return false;
+  if (written == line.Length()) return true;
+  SetLastError(ERROR_WRITE_FAULT);
+  return false;
 }
 
 bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count) {

@@ -1,5 +1,7 @@
 #include "text/helpers.h"
 
+#include <cstring>
+
 Text TrimBlanks(const Text& text) {
   size_t n = text.Length();
   size_t i = 1;
@@ -27,4 +29,27 @@ Text QuoteEntry(const Text& entry) {
   if (t.At(1) != '"') t = JoinTexts({quote, t});
   if (t.At(t.Length()) != '"') t = JoinTexts({t, quote});
   return t;
+}
+
+Text EntryPath(const Text& entry) {
+  Text t = TrimBlanks(entry);
+  if (t.Length() >= 2 && t.At(1) == '"' && t.At(t.Length()) == '"')
+    t = SubText(t, 2, static_cast<long long>(t.Length()) - 2);
+  return t;
+}
+
+Text FolderPart(const Text& path) {
+  size_t k = path.Length();
+  while (k > 0 && path.At(k) != '\\' && path.At(k) != '/') --k;
+  if (k == 0) return Text();
+  const bool root = k == 1 || (k == 3 && path.At(2) == ':');
+  return SubText(path, 1, static_cast<long long>(root ? k : k - 1));
+}
+
+bool SameInAnyCase(const Text& text, const char* name) {
+  const size_t length = std::strlen(name);
+  if (text.Length() != length) return false;
+  for (size_t i = 1; i <= length; ++i)
+    if (UpperAsciiLetter(text.At(i)) != static_cast<unsigned char>(name[i - 1])) return false;
+  return true;
 }

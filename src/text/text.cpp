@@ -112,3 +112,12 @@ const char* ZeroTerminatedOf(const Text& text) { return text.Bytes(); }
 Text TextFromZeroTerminated(const char* bytes) {
   return bytes ? Text(bytes, std::strlen(bytes)) : Text();
 }
+
+void AppendDecimal(Text* text, unsigned long long number, int digits) {
+  char reversed[20];
+  int count = 0;
+  do reversed[count++] = static_cast<char>('0' + number % 10);
+  while ((number /= 10) != 0);
+  while (count < digits && count < static_cast<int>(sizeof reversed)) reversed[count++] = '0';
+  while (count > 0) text->Append(reversed[--count]);
+}

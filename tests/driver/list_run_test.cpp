@@ -57,7 +57,7 @@ TEST_F(ListRunTest, NamedProgramAndDocuments) {
     ExeFile = T(c.x);
     BParams = T(c.b);
     EParams = T(c.e);
-    WaitIdle = c.wait;
+    Wait = c.wait ? WaitMode::kInputIdle : WaitMode::kNone;
     EXPECT_EQ(-1, RunListOf(c.list)) << c.list;
     EXPECT_EQ(ListCalls(c.requests, c.wait), Calls()) << c.list;
   }

@@ -84,7 +84,7 @@ TEST_F(RunTest, Options) {
     EXPECT_EQ(T(c.b), BParams) << c.arguments;
     EXPECT_EQ(T(c.l), FileList) << c.arguments;
     EXPECT_EQ(T(c.e), EParams) << c.arguments;
-    EXPECT_EQ(c.wait, WaitIdle) << c.arguments;
+    EXPECT_EQ(c.wait ? WaitMode::kInputIdle : WaitMode::kNone, Wait) << c.arguments;
     EXPECT_EQ(T(c.c), Encoding) << c.arguments;
     EXPECT_EQ(Strings({"CreateFile(\"" + c.l + "\")", kPrepareShell, kReadList, kCloseList,
                        "ExitProcess(0)"}),

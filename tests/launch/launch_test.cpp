@@ -37,8 +37,9 @@ TEST_F(LaunchTest, StartInstance) {
   };
   for (const Case& c : cases) {
     Restart().shell = {c.shell};
-    WaitIdle = c.wait;
-    StartInstance(T(c.program), T(c.command), c.direct);
+    StartSettings settings;
+    if (!c.wait) settings.wait = WaitMode::kNone;
+    StartInstance({T(c.program), T(c.command), c.direct, Text()}, settings);
     EXPECT_EQ(c.want, Calls()) << c.program << " / " << c.command;
   }
 }
