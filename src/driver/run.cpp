@@ -10,6 +10,11 @@ namespace {
 
 bool IsOptionStart(unsigned char code) { return code == '-' || code == '/'; }
 
+void Give(OptionValue* option, const Text& value) {
+  option->given = true;
+  option->value = value;
+}
+
 // Sets what the option asks for. The third character is skipped whatever it is, so /L:x,
 // /L=x and /Lx... all work; a one-character option reads its letter as 0 and is ignored.
 void ApplyOption(const Text& option) {
@@ -24,12 +29,12 @@ void ApplyOption(const Text& option) {
     case 'F': Wait = WaitMode::kEnd; break;
     case 'N': Preview = true; break;
     case 'Q': Quiet = true; break;
-    case 'O': LogFile = {true, value}; break;
-    case 'T': WaitBound = {true, value}; break;
-    case 'V': Verb = {true, value}; break;
-    case 'S': ShowState = {true, value}; break;
-    case 'D': StartFolder = {true, value}; break;
-    case 'P': PauseTime = {true, value}; break;
+    case 'O': Give(&LogFile, value); break;
+    case 'T': Give(&WaitBound, value); break;
+    case 'V': Give(&Verb, value); break;
+    case 'S': Give(&ShowState, value); break;
+    case 'D': Give(&StartFolder, value); break;
+    case 'P': Give(&PauseTime, value); break;
     default: break;  // not ours: ignored without a word
   }
 }
