@@ -19,7 +19,7 @@ target_compile_options(corvane PRIVATE ${CORVANE_WIN_FLAGS})
 target_link_libraries(corvane PRIVATE corvane_core corvane_platform_win32 shell32 user32 ole32)
 # The link is where the code is compiled under -flto: optimised for size as a whole (the
 # compile flags, sections per function included, give a larger program here).
-target_link_options(corvane PRIVATE -Os -flto -static -s -Wl,--gc-sections -mwindows)
+target_link_options(corvane PRIVATE -Os -flto -fno-exceptions -fno-asynchronous-unwind-tables -static -s -Wl,--gc-sections -mwindows)
 
 # Version information and the manifest (asInvoker, the Windows versions it knows). Kept apart
 # from corvane's sources so that none of their compiler flags reach windres.

@@ -313,21 +313,16 @@ size_t ErrorMessage(uint32_t code, char* out, size_t room) {
 void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
 LocalTime LocalTimeNow() {
-  FILETIME utc_file, local_file;
   SYSTEMTIME utc, local;
-  GetSystemTimeAsFileTime(&utc_file);
-  FileTimeToSystemTime(&utc_file, &utc);
+  GetSystemTime(&utc);
   // The time zone's rules for this very moment, summer time included.
   SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
-  SystemTimeToFileTime(&local, &local_file);
-  SystemTimeToFileTime(&utc, &utc_file);  // to the millisecond, as local is
-  const auto ticks = [](const FILETIME& f) {
-    return static_cast<long long>(static_cast<unsigned long long>(f.dwHighDateTime) << 32 |
-                                  f.dwLowDateTime);
-  };
-  const long long offset = (ticks(local_file) - ticks(utc_file)) / (60 * 10000000LL);
+  // Offsets are whole minutes, and the two dates are a day apart at most.
+  int offset = (local.wHour - utc.wHour) * 60 + (local.wMinute - utc.wMinute);
+  const auto date = [](const SYSTEMTIME& t) { return (t.wYear * 16 + t.wMonth) * 32 + t.wDay; };
+  if (date(local) != date(utc)) offset += date(local) > date(utc) ? 24 * 60 : -24 * 60;
   return {local.wYear,   local.wMonth,  local.wDay,          local.wHour,
-          local.wMinute, local.wSecond, local.wMilliseconds, static_cast<int32_t>(offset)};
+          local.wMinute, local.wSecond, local.wMilliseconds, offset};
 }
 
 size_t FullPath(const char* path, char* out, size_t room) {
