@@ -48,7 +48,8 @@ void RunList() {
 
   OpenListFile(FileList, encoding);
   ExitOnIoError();
-  if (LogFile.given && !Preview) OpenRunLog(LogFile.value);
+  const bool logging = LogFile.given && !Preview;
+  if (logging) OpenRunLog(LogFile.value);
   PrepareShell(settings);
   StartRequest request;
   request.folder = StartFolder.value;
@@ -74,14 +75,14 @@ void RunList() {
     }
     if (!first && pause_ms > 0) platform::Pause(pause_ms);
     first = false;
-    const platform::LocalTime asked = RunLogOpen() ? platform::LocalTimeNow() : platform::LocalTime();
+    const platform::LocalTime asked = logging ? platform::LocalTimeNow() : platform::LocalTime();
     const StartOutcome outcome = StartInstance(request, settings);
     any_failed = any_failed || Failed(outcome);
-    if (RunLogOpen()) LogStart(line_number, asked, outcome, request, settings);
+    if (logging) LogStart(line_number, asked, outcome, request, settings);
   }
   CloseListFile();
   ExitOnIoError();
-  CloseRunLog();
+  if (logging) CloseRunLog();
   if (Preview) FinishPreview(CORVANE_CAPTION);
   // Only asked for: without /Q a failed start was the shell's to show, and the code stays 0.
   if (Quiet && any_failed) platform::EndProcess(1);

@@ -8,7 +8,6 @@
 namespace {
 
 void* log_file = nullptr;
-bool log_open = false;
 
 // 2026-12-09T07:45:02.120+01:00
 void AppendTime(Text* line, const platform::LocalTime& t) {
@@ -45,11 +44,8 @@ const char* ResultName(StartResult result) {
 }  // namespace
 
 void OpenRunLog(const Text& path) {
-  log_open = platform::OpenForAppending(ZeroTerminatedOf(path), &log_file);
-  if (!log_open) EndWithLastError();
+  if (!platform::OpenForAppending(ZeroTerminatedOf(path), &log_file)) EndWithLastError();
 }
-
-bool RunLogOpen() { return log_open; }
 
 Text OneLineErrorMessage(uint32_t code) {
   const Text message = FilledText(256, [code](char* out, size_t room) {
@@ -58,6 +54,7 @@ Text OneLineErrorMessage(uint32_t code) {
   Text line;
   for (size_t i = 1; i <= message.Length(); ++i) {
     const unsigned char c = message.At(i);
+    if (c == '\r' && message.At(i + 1) == '\n') continue;  // one break, one blank
     line.Append(c == '\r' || c == '\n' || c == '\t' ? ' ' : static_cast<char>(c));
   }
   // Only the end: a message starts with its first word.
@@ -94,7 +91,5 @@ void LogStart(unsigned long long line_number, const platform::LocalTime& asked,
 }
 
 void CloseRunLog() {
-  if (!log_open) return;
-  log_open = false;
   if (!platform::CloseFile(log_file)) EndWithLastError();
 }

@@ -10,7 +10,6 @@
 // Opens the log for appending, creating it when missing. A failure ends the process with the
 // system's code, before anything is started.
 void OpenRunLog(const Text& path);
-bool RunLogOpen();
 
 // The entry's line in the list, when its start was asked, how it went, and the request's fields.
 // A failed write ends the process at once with the system's code.
@@ -18,7 +17,7 @@ void LogStart(unsigned long long line_number, const platform::LocalTime& asked,
               const StartOutcome& outcome, const StartRequest& request,
               const StartSettings& settings);
 
-// Closed once the list is done; the same failure end.
+// Once the list is done; the same failure end.
 void CloseRunLog();
 
 // The system's message for an error code on one line: line breaks and tabs become blanks, and

@@ -176,7 +176,8 @@ size_t ErrorMessage(uint32_t code, char* out, size_t room) {
 
 void Pause(uint32_t milliseconds) { fake::Record("Sleep(" + fake::Number(milliseconds) + ")"); }
 
-LocalTime LocalTimeNow() { return {2026, 12, 9, 7, 45, 2, 120, fake::kUtcOffsetMinutes}; }
+// 2026-12-09T07:45:02.120, ahead of UTC as the test says.
+LocalTime LocalTimeNow() { return {2026, 12, 9, 7, 45, 2, 120, state.utc_offset_minutes}; }
 
 size_t FullPath(const char* path, char* out, size_t room) {
   std::string full = state.current_folder + "\\" + path;

@@ -65,6 +65,7 @@ struct State {
   uint32_t log_open_error = 3;
   int log_writes_left = -1;  // as output_writes_left
   uint32_t log_error = 112;
+  int32_t utc_offset_minutes = 60;  // of the time every start is asked at
 
   uint32_t last_error = 0;
   uintptr_t next_process = 0x100;
@@ -76,9 +77,6 @@ struct State {
 // control characters.
 const uint32_t kCodePages[] = {0, 1, 37, 437, 850, 1252};
 uint32_t FakeCodePageCharacter(uint32_t code_page, unsigned char byte);
-
-// The time every start is asked at: 2026-12-09T07:45:02.120+01:00.
-const uint32_t kUtcOffsetMinutes = 60;
 
 // Fresh state: no calls, default scripts.
 State& Reset();
