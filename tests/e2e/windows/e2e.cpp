@@ -64,15 +64,16 @@ std::vector<ProbeStart> ParseLog(const std::string& log) {
   std::string line;
   while (std::getline(lines, line)) {
     std::istringstream fields(line);
-    std::string kind, module, command;
+    std::string kind, module, command, folder;
     ProbeStart start;
     long long when = 0;
     fields >> kind >> when >> start.pid;
     if (kind == "S") {
-      fields >> start.show >> module >> command;
+      fields >> start.show >> module >> command >> folder;
       start.started_us = when;
       start.module = FromHex(module);
       start.command_line = FromHex(command);
+      start.folder = FromHex(folder);
       starts.push_back(start);
     } else if (kind == "I") {
       for (ProbeStart& s : starts)

@@ -28,6 +28,7 @@ struct ProbeStart {
   int show = -1;             // wShowWindow; -1 when STARTF_USESHOWWINDOW was not set
   std::string module;        // GetModuleFileNameW
   std::string command_line;  // GetCommandLineW
+  std::string folder;        // GetCurrentDirectoryW
 };
 
 struct CorvaneRun {

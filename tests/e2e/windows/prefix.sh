@@ -1,9 +1,9 @@
 #!/bin/sh
 # The Wine prefix of one test run.
 #   prefix.sh setup <prefix> <work> <probe.exe> <probe_alt.exe>
-#     a fresh WoW64 prefix with a persistent wineserver, the file types .cvtest (opened by the
-#     probe) and .cvalt (opened by the second probe) registered, .cvnone left unregistered, and
-#     an empty work folder
+#     a fresh WoW64 prefix with a persistent wineserver, the file types .cvtest (opened, and
+#     printed with /print, by the probe) and .cvalt (opened by the second probe) registered,
+#     .cvnone left unregistered, and an empty work folder
 #   prefix.sh stop <prefix>
 #     ends every Wine process of the prefix and its server
 set -eu
@@ -40,6 +40,9 @@ REGEDIT4
 
 [HKEY_CLASSES_ROOT\\corvane.cvtest\\shell\\open\\command]
 @="\\"$probe\\" \\"%1\\""
+
+[HKEY_CLASSES_ROOT\\corvane.cvtest\\shell\\print\\command]
+@="\\"$probe\\" /print \\"%1\\""
 
 [HKEY_CLASSES_ROOT\\.cvalt]
 @="corvane.cvalt"

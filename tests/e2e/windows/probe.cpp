@@ -1,6 +1,6 @@
 // Stand-in for a program that corvane starts. It appends to the log named by CORVANE_PROBE_LOG
-// how it was started (its wide command line and module path as UTF-8, the show state it was
-// given, when) and when it became ready for input, then exits on its own. Everything it is told
+// how it was started (its wide command line, module path and current folder as UTF-8, the show
+// state it was given, when) and when it became ready for input, then exits on its own. Everything it is told
 // comes from the environment, so its command line is exactly what the shell built.
 #include <windows.h>
 
@@ -64,9 +64,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   module[GetModuleFileNameW(nullptr, module.data(), 32767)] = 0;
   DWORD pid = GetCurrentProcessId();
 
+  std::vector<wchar_t> folder(32768);
+  GetCurrentDirectoryW(32767, folder.data());
+
   char head[96];
   std::snprintf(head, sizeof head, "S %lld %lu %d ", started, pid, show);
-  AppendLine(log, head + Hex(Utf8(module.data())) + " " + Hex(Utf8(GetCommandLineW())) + "\n");
+  AppendLine(log, head + Hex(Utf8(module.data())) + " " + Hex(Utf8(GetCommandLineW())) + " " +
+                      Hex(Utf8(folder.data())) + "\n");
 
   // Until the message loop below runs, WaitForInputIdle on this process keeps waiting.
   int delay = _wtoi(Environment(L"CORVANE_PROBE_IDLE_DELAY_MS").c_str());
