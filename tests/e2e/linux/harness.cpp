@@ -11,8 +11,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -42,6 +46,46 @@ std::string Unescaped(const std::string& text) {
 
 int RemoveOne(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
 
+// Progress of the running test: what the recorder logged and what corvane wrote grow.
+std::mutex g_mutex;
+std::string g_root;
+std::set<pid_t> g_running;  // launched, not yet finished
+
+long long Progress() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  long long bytes = 0;
+  struct stat info;
+  for (const char* name : {"/log", "/out", "/err"})
+    if (!g_root.empty() && stat((g_root + name).c_str(), &info) == 0) bytes += info.st_size;
+  return bytes;
+}
+
+// WaitFor is bounded by the time without progress. A test blocked anywhere else (on a FIFO that
+// corvane never opens, say) is ended by a watchdog once nothing has happened outside a wait for
+// this long, so that a hang fails within minutes on any host.
+const int kStallSeconds = 120;
+std::atomic<long long> g_last_progress_s{0};
+std::atomic<int> g_waits{0};
+
+long long NowSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void NoteProgress() { g_last_progress_s = NowSeconds(); }
+
+void Watch() {
+  for (;;) {
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    if (g_waits > 0 || NowSeconds() - g_last_progress_s < kStallSeconds) continue;
+    std::fprintf(stderr, "no progress outside a wait for %d s: the test hangs\n", kStallSeconds);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    for (pid_t pid : g_running) kill(pid, SIGKILL);
+    _exit(1);
+  }
+}
+
 }  // namespace
 
 std::string ListOf(const std::vector<std::string>& lines) {
@@ -62,18 +106,39 @@ std::vector<Argv> SortedArgvs(const std::vector<Start>& starts) {
 }
 
 bool WaitFor(const std::function<bool()>& done, double seconds) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return done();
+  using Clock = std::chrono::steady_clock;
+  const auto quiet_limit = std::chrono::duration<double>(seconds);
+  ++g_waits;
+  long long seen = Progress();
+  auto quiet_since = Clock::now();
+  bool ended = false;
+  while (!(ended = done())) {
+    const long long now = Progress();
+    if (now != seen) {
+      seen = now;
+      quiet_since = Clock::now();
+    } else if (Clock::now() - quiet_since > quiet_limit) {
+      ended = done();
+      break;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  return true;
+  NoteProgress();
+  --g_waits;
+  return ended;
 }
 
 void E2eTest::SetUp() {
+  static std::once_flag watchdog;
+  NoteProgress();
+  std::call_once(watchdog, [] { std::thread(Watch).detach(); });
   char pattern[] = "/tmp/corvane-e2e-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   root_ = pattern;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_root = root_;
+  }
   for (const char* dir : {"/work", "/bin", "/home", "/data", "/sysdata", "/config", "/sysconfig"})
     ASSERT_EQ(mkdir((root_ + dir).c_str(), 0755), 0) << dir;
   // The recorder under the names corvane starts it by.
@@ -93,6 +158,10 @@ void E2eTest::SetUp() {
 }
 
 void E2eTest::TearDown() {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_root.clear();
+  }
   if (root_.empty()) return;
   // A recorder still holding would write into a removed tree; let it go first.
   WriteFile(root_ + "/release", "");
@@ -175,22 +244,29 @@ pid_t E2eTest::Launch(const std::vector<std::string>& args, int stdin_fd, bool l
   int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   EXPECT_EQ(error, 0) << "cannot start " << Corvane();
-  return error == 0 ? pid : -1;
+  if (error != 0) return -1;
+  NoteProgress();
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_running.insert(pid);
+  return pid;
 }
 
 Outcome E2eTest::Finish(pid_t pid, double seconds) {
   Outcome outcome = {-1, "", ""};
   if (pid <= 0) return outcome;
   int status = 0;
-  bool ended = WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds);
-  if (!ended) {
+  if (!WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds)) {
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
-    ADD_FAILURE() << "corvane did not end within " << seconds << " s";
+    ADD_FAILURE() << "corvane did not end, with no progress for " << seconds << " s";
   } else if (WIFEXITED(status)) {
     outcome.exit_code = WEXITSTATUS(status);
   } else {
     ADD_FAILURE() << "corvane ended by signal " << WTERMSIG(status);
+  }
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_running.erase(pid);
   }
   outcome.out = ReadAll(root_ + "/out");
   outcome.err = ReadAll(root_ + "/err");

@@ -132,7 +132,7 @@ TEST_F(ProcessTest, TwoThousandStartsLeaveNoZombieAndNoDescriptor) {
         return StartCount() >= kEntries;
       },
       60);
-  EXPECT_TRUE(all_started) << StartCount() << " of " << kEntries << " started";
+  EXPECT_TRUE(all_started) << StartCount() << " of " << kEntries << " started, then none for 60 s";
   // Every started program has ended by itself; none may be left waiting to be reaped.
   EXPECT_TRUE(WaitFor([&] {
     most_zombies = std::max(most_zombies, LastingZombiesOf(pid, &zombies));

@@ -64,8 +64,9 @@ const char* ChildSignalDisposition() {
 
 void HoldUntil(const char* path) {
   struct stat info;
-  // Bounded, so a test that fails half-way leaves nothing running for long.
-  for (int i = 0; i < 3000 && stat(path, &info) != 0; ++i) {
+  // Bounded, so a test that fails half-way leaves nothing running for long; yet five minutes,
+  // far longer than a test waits without progress, so that a test sees a hold that lasts.
+  for (int i = 0; i < 30000 && stat(path, &info) != 0; ++i) {
     timespec pause = {0, 10 * 1000 * 1000};
     nanosleep(&pause, nullptr);
   }

@@ -17,7 +17,9 @@
 
 namespace {
 
-const DWORD kBoxTimeoutMs = 60000;
+// Each wait is for one step (the box appears, the picture is taken, the program ends), so this
+// bounds the time without progress; wine-run's own bound is longer, so this one reports first.
+const DWORD kBoxTimeoutMs = 120000;
 
 std::string ClassOf(HWND window) {
   char name[64] = "";

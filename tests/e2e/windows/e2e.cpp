@@ -36,9 +36,20 @@ std::string FromHex(const std::string& hex) {
 // A full path as the wide calls take it at any length.
 std::wstring LongPath(const std::string& path) { return L"\\\\?\\" + Wide(path); }
 
+// How long a wait may see no progress before it fails: a slow host gets there, a hang does not.
+const long long kQuietLimitUs = 60000000;
+
+// The size of a file, -1 when there is none; read without opening it, so never busy.
+long long FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 // The probe holds the log without sharing while it writes a line, so a busy log is retried.
 std::string ReadLog(const std::string& path) {
-  for (int attempt = 0; attempt < 500; ++attempt) {
+  const long long give_up = NowMicroseconds() + kQuietLimitUs;
+  while (NowMicroseconds() < give_up) {
     HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -54,7 +65,7 @@ std::string ReadLog(const std::string& path) {
     CloseHandle(file);
     return bytes;
   }
-  ADD_FAILURE() << path << " stayed busy";
+  ADD_FAILURE() << path << " stayed busy for " << kQuietLimitUs / 1000000 << " s";
   return std::string();
 }
 
@@ -230,10 +241,21 @@ CorvaneRun E2eTest::RunCorvane(const std::string& arguments, DWORD limit_ms,
     run.exit_code = 0xFFFFFFFF;
     return run;
   }
-  if (WaitForSingleObject(process.hProcess, limit_ms) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 0xDEAD);
-    WaitForSingleObject(process.hProcess, 5000);
-    ADD_FAILURE() << "corvane " << arguments << " did not end within " << limit_ms << " ms";
+  // Progress is the probe's log or the output growing.
+  auto progress = [&] { return FileSize(log_) + (output.empty() ? 0 : FileSize(Path(output))); };
+  long long seen = progress();
+  long long quiet_since = NowMicroseconds();
+  while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
+    if (progress() != seen) {
+      seen = progress();
+      quiet_since = NowMicroseconds();
+    } else if (NowMicroseconds() - quiet_since > limit_ms * 1000LL) {
+      TerminateProcess(process.hProcess, 0xDEAD);
+      WaitForSingleObject(process.hProcess, 5000);
+      ADD_FAILURE() << "corvane " << arguments << " did not end and made no progress for "
+                    << limit_ms << " ms";
+      break;
+    }
   }
   run.ended_us = NowMicroseconds();
   GetExitCodeProcess(process.hProcess, &run.exit_code);
@@ -245,16 +267,21 @@ CorvaneRun E2eTest::RunCorvane(const std::string& arguments, DWORD limit_ms,
 std::string E2eTest::FileBytes(const std::string& name) const { return ReadLog(Path(name)); }
 
 std::vector<ProbeStart> E2eTest::Starts(size_t count, bool idle) {
-  const long long give_up = NowMicroseconds() + 10000000;
+  long long seen = FileSize(log_);
+  long long quiet_since = NowMicroseconds();
   for (;;) {
     std::vector<ProbeStart> starts = ParseLog(ReadLog(log_));
     bool ready = starts.size() >= count;
     if (idle)
       for (const ProbeStart& start : starts) ready = ready && start.idle_us >= 0;
     if (ready) return starts;
-    if (NowMicroseconds() > give_up) {
+    if (FileSize(log_) != seen) {
+      seen = FileSize(log_);
+      quiet_since = NowMicroseconds();
+    } else if (NowMicroseconds() - quiet_since > kQuietLimitUs) {
       ADD_FAILURE() << "waited in vain for " << count << " probe starts"
-                    << (idle ? " to become idle" : "") << "; the log holds " << starts.size();
+                    << (idle ? " to become idle" : "") << "; the log holds " << starts.size()
+                    << " and has not grown for " << kQuietLimitUs / 1000000 << " s";
       return starts;
     }
     Sleep(20);

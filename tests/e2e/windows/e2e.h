@@ -77,15 +77,17 @@ class E2eTest : public testing::Test {
   void SetIdleDelay(int milliseconds);
 
   // Runs corvane.exe in this test's folder with exactly this text after its quoted name. A run
-  // that takes longer than the limit is killed and fails the test. With an output file named,
-  // corvane's standard output is that new file, as cmd's > makes it.
+  // may take as long as it keeps making progress (new probe starts, new output); one that made
+  // none for limit_ms is killed and fails the test. With an output file named, corvane's
+  // standard output is that new file, as cmd's > makes it.
   CorvaneRun RunCorvane(const std::string& arguments, DWORD limit_ms = 60000,
                         const std::string& output = "");
   // What a file of this folder holds.
   std::string FileBytes(const std::string& name) const;
 
-  // Every start logged so far. Waits up to 10 s until at least `count` starts are logged and,
-  // with `idle`, all of them became idle; a wait that runs out fails the test.
+  // Every start logged so far. Waits until at least `count` starts are logged and, with
+  // `idle`, all of them became idle; a wait in which the log stopped growing for a minute
+  // fails the test.
   std::vector<ProbeStart> Starts(size_t count = 0, bool idle = false);
 
   std::string folder_;

@@ -32,9 +32,10 @@ std::wstring Environment(const wchar_t* name) {
 }
 
 // Several probes may log at once: the file is opened without sharing, so each line is written
-// whole by one of them while the others retry.
+// whole by one of them while the others retry, for as long as a minute on a busy host.
 void AppendLine(const std::wstring& path, const std::string& line) {
-  for (int attempt = 0; attempt < 2000; ++attempt) {
+  const long long give_up = NowMicroseconds() + 60000000;
+  while (NowMicroseconds() < give_up) {
     HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
