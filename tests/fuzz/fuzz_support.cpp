@@ -444,11 +444,19 @@ std::string ModelTrim(const std::string& s) {
   return s.substr(first, last - first);
 }
 
-std::string ModelQuote(const std::string& entry) {
+std::string ModelQuote(const std::string& entry, bool double_trailing_backslashes) {
   std::string t = ModelTrim(entry);
   if (t.empty() || t.front() != '"') t = '"' + t;
-  if (t.back() != '"') t += '"';
-  return t;
+  if (t.back() == '"') return t;
+  const size_t last_other = t.find_last_not_of('\\');  // the opening quote at the latest
+  if (double_trailing_backslashes) t += t.substr(last_other + 1);
+  return t + '"';
+}
+
+std::string ModelEntryPath(const std::string& entry) {
+  const std::string t = ModelTrim(entry);
+  if (t.size() < 2 || t.front() != '"' || t.back() != '"') return t;
+  return ModelTrim(t.substr(1, t.size() - 2));
 }
 
 std::string ModelDirectory(const std::string& path) {

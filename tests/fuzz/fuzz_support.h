@@ -105,7 +105,8 @@ std::string ModelUtf8(uint32_t code);
 // The text helpers, by their rules.
 bool ModelBlank(uint32_t c);
 std::string ModelTrim(const std::string& s);
-std::string ModelQuote(const std::string& entry);
+std::string ModelQuote(const std::string& entry, bool double_trailing_backslashes = false);
+std::string ModelEntryPath(const std::string& entry);
 std::string ModelDirectory(const std::string& path);
 bool ModelFullPath(const std::string& path);
 
