@@ -30,6 +30,9 @@ void RunList() {
   const bool no_exe = ExeFile.Empty();
   const bool lookup = no_exe && (!BParams.Empty() || !EParams.Empty());
   const Text blank(" ", 1);
+  // Where the started program splits its parameters the C runtime's way, backslashes before the
+  // closing quote would escape it. The shell takes a file's quotes off by itself.
+  const bool double_backslashes = platform::BackslashesEscapeQuotes();
   ListEncoding encoding;
   if (!ListEncodingNamed(Encoding, &encoding)) RefuseEncoding();
 
@@ -46,11 +49,13 @@ void RunList() {
     ExitOnIoError();
 
     if (lookup) ExeFile = LookupAssociatedProgram(entry);
-    Text command = TrimBlanks(JoinTexts({BParams, blank, QuoteEntry(entry), blank, EParams}));
+    const bool direct = no_exe && ExeFile.Empty();
+    Text quoted = QuoteEntry(entry, double_backslashes && !direct);
+    Text command = TrimBlanks(JoinTexts({BParams, blank, quoted, blank, EParams}));
     if (Preview)
-      PreviewInstance(ExeFile, command, no_exe && ExeFile.Empty());
+      PreviewInstance(ExeFile, command, direct);
     else
-      StartInstance(ExeFile, command, no_exe && ExeFile.Empty());
+      StartInstance(ExeFile, command, direct);
   }
   CloseListFile();
   ExitOnIoError();

@@ -201,6 +201,9 @@ bool CloseFile(void* file) {
 
 uint32_t LastErrorCode() { return state.last_error; }
 
+bool SlashOptionsNeedSeparator() { return state.slash_options_need_separator; }
+bool BackslashesEscapeQuotes() { return state.backslashes_escape_quotes; }
+
 void EndProcess(uint32_t code) {
   fake::Record("ExitProcess(" + fake::Number(code) + ")");
   throw fake::ProcessEnded{code};

@@ -53,6 +53,10 @@ struct State {
 
   uint32_t last_error = 0;
   uintptr_t next_process = 0x100;
+
+  // The command-line conventions: Windows' unless a test asks for the Linux port's.
+  bool slash_options_need_separator = false;
+  bool backslashes_escape_quotes = true;
 };
 
 // The code pages the fake converts, one byte to one character: the ANSI code page and 1252 as

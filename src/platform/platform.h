@@ -108,6 +108,14 @@ uint32_t LastErrorCode();
 // ExitProcess.
 [[noreturn]] void EndProcess(uint32_t code);
 
+// Where the command-line conventions of the two systems differ.
+// Linux paths start with "/": there an argument that starts with "/" is an option only when it
+// is two characters long or its third character is ":" or "=". Windows takes every one.
+bool SlashOptionsNeedSeparator();
+// Windows programs split their parameters the C runtime's way, where backslashes before a quote
+// escape it; the Linux port splits them itself, and a backslash there is just a character.
+bool BackslashesEscapeQuotes();
+
 }  // namespace platform
 
 #endif  // CORVANE_PLATFORM_PLATFORM_H_

@@ -358,6 +358,9 @@ bool CloseFile(void* file) {
 
 uint32_t LastErrorCode() { return last_error; }
 
+bool SlashOptionsNeedSeparator() { return true; }
+bool BackslashesEscapeQuotes() { return false; }
+
 void EndProcess(uint32_t code) {
   fflush(stdout);
   fflush(stderr);

@@ -331,4 +331,7 @@ uint32_t LastErrorCode() { return GetLastError(); }
 
 void EndProcess(uint32_t code) { ExitProcess(code); }
 
+bool SlashOptionsNeedSeparator() { return false; }
+bool BackslashesEscapeQuotes() { return true; }
+
 }  // namespace platform

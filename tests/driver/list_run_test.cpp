@@ -36,8 +36,16 @@ TEST_F(ListRunTest, NamedProgramAndDocuments) {
     bool wait;
     std::string list;
     Strings requests;
+    bool linux_port = false;  // whose started programs split their parameters by corvane's rules
   };
   const Case cases[] = {
+      // A program would read a backslash before the closing quote as escaping it; a document's
+      // text is the shell's, which takes the quotes off itself.
+      {"v.exe", "", "-p", false, "C:\\My Folder\\\r\nD:\\\r\n\"E:\\q\\\"\r\n",
+       {ShellRequest("v.exe", "\"C:\\My Folder\\\\\" -p"), ShellRequest("v.exe", "\"D:\\\\\" -p"),
+        ShellRequest("v.exe", "\"E:\\q\\\" -p")}},
+      {"v.exe", "", "-p", false, "D:\\\r\n", {ShellRequest("v.exe", "\"D:\\\" -p")}, true},
+      {"", "", "", false, "D:\\\r\n", {ShellRequest("\"D:\\\"", nullptr)}},
       {"viewer.exe", "-r", "-z", true, "C:\\docs\\a b.txt\r\n  plain.txt  \r\n",
        {ShellRequest("viewer.exe", "-r \"C:\\docs\\a b.txt\" -z"),
         ShellRequest("viewer.exe", "-r \"plain.txt\" -z")}},
@@ -58,6 +66,7 @@ TEST_F(ListRunTest, NamedProgramAndDocuments) {
     BParams = T(c.b);
     EParams = T(c.e);
     WaitIdle = c.wait;
+    Fake().backslashes_escape_quotes = !c.linux_port;
     EXPECT_EQ(-1, RunListOf(c.list)) << c.list;
     EXPECT_EQ(ListCalls(c.requests, c.wait), Calls()) << c.list;
   }
@@ -73,10 +82,10 @@ TEST_F(ListRunTest, AssociatedProgramLookedUpPerEntry) {
   EXPECT_EQ(-1, RunListOf("C:\\docs\\a.foo  \r\nb.bar\r\n\"D:\\x y.baz\"\r\n"));
   // The failed lookup in the middle is the test that NoExe was decided once.
   EXPECT_EQ(
-      ListCalls({"FindExecutable(\"C:\\docs\\a.foo  \", \"C:\\docs\\\", cleared)",
+      ListCalls({"FindExecutable(\"C:\\docs\\a.foo\", \"C:\\docs\\\", cleared)",
                  ShellRequest(probe, "-p \"C:\\docs\\a.foo\""),
                  "FindExecutable(\"b.bar\", \"\", cleared)", ShellRequest("-p \"b.bar\"", nullptr),
-                 "FindExecutable(\"\"D:\\x y.baz\"\", \"\", cleared)",
+                 "FindExecutable(\"D:\\x y.baz\", \"D:\\\", cleared)",
                  ShellRequest("D:\\other.exe", "-p \"D:\\x y.baz\"")},
                 true),
       Calls());
@@ -181,6 +190,14 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
        {"program\t" + probe + "\t-p \"a.foo\"", "open\t-p \"b.bar\""},
        {"FindExecutable(\"a.foo\", \"\", cleared)", "FindExecutable(\"b.bar\", \"\", cleared)"}},
       {"v.exe", "", "", {}, std::string("nul\0after\r\n", 11), {"program\tv.exe\t\"nul"}},
+      // A looked-up program gets its parameters; a failed lookup's text is opened as it is.
+      {"",
+       "",
+       "-p",
+       {{42, probe}, {31, ""}},
+       "d\\\r\ne\\\r\n",
+       {"program\t" + probe + "\t\"d\\\\\" -p", "open\t\"e\\\" -p"},
+       {"FindExecutable(\"d\\\", \"\", cleared)", "FindExecutable(\"e\\\", \"\", cleared)"}},
   };
   for (const Case& c : cases) {
     fake::State& fake = Restart();

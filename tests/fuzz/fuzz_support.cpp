@@ -84,6 +84,7 @@ ListScript TakeListScript(InputCursor& input) {
   script.open_error = kOpenErrors[(flags >> 1) & 3];
   script.close_fails = flags & 8;
   script.forced = kForced[(flags >> 4) & 7];
+  script.linux_port = flags & 0x80;
   script.plan = input.Bytes(input.Byte());
   return script;
 }
