@@ -189,7 +189,12 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
        "a.foo\r\nb.bar\r\n",
        {"program\t" + probe + "\t-p \"a.foo\"", "open\t-p \"b.bar\""},
        {"FindExecutable(\"a.foo\", \"\", cleared)", "FindExecutable(\"b.bar\", \"\", cleared)"}},
-      {"v.exe", "", "", {}, std::string("nul\0after\r\n", 11), {"program\tv.exe\t\"nul"}},
+      {"v.exe",
+       "",
+       "",
+       {},
+       std::string("nul\0after\r\n", 11),
+       {"program\tv.exe\t\"nul\xEF\xBF\xBD" "after\""}},
       // A looked-up program gets its parameters; a failed lookup's text is opened as it is.
       {"",
        "",

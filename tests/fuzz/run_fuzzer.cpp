@@ -86,6 +86,9 @@ bool EncodingNamed(const std::string& value, ListEncoding* encoding) {
   }
   if (!number) return false;
   const uint32_t page = static_cast<uint32_t>(std::stoul(key));
+  // Escape bytes switch what the bytes after them mean: ISO-2022 and HZ.
+  for (uint32_t stateful : {50220, 50221, 50222, 50225, 50227, 50229, 52936})
+    if (page == stateful) return false;
   if (std::count(std::begin(fake::kCodePages), std::end(fake::kCodePages), page) == 0) return false;
   for (uint32_t c = 0; c <= 32; ++c)
     if (fake::FakeCodePageCharacter(page, static_cast<unsigned char>(c)) != c) return false;
