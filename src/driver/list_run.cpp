@@ -22,6 +22,14 @@ namespace {
   platform::EndProcess(platform::kInvalidParameter);
 }
 
+// A list-file failure ends the run with its code; a preview shows first what it has, and why
+// it stops there.
+void CheckList() {
+  if (PendingIoError == 0) return;
+  if (Preview) FinishPreview(CORVANE_CAPTION, PendingIoError);
+  EndOnIoError();
+}
+
 }  // namespace
 
 void RunList() {
@@ -37,16 +45,16 @@ void RunList() {
   if (!ListEncodingNamed(Encoding, &encoding)) RefuseEncoding();
 
   OpenListFile(FileList, encoding);
-  ExitOnIoError();
+  CheckList();
   PrepareShell();
   Text entry;
   for (;;) {
     bool end = EndOfEntries();
-    ExitOnIoError();
+    CheckList();
     if (end) break;
     ReadLineText(&entry);
     SkipLineEnd();
-    ExitOnIoError();
+    CheckList();
 
     if (lookup) ExeFile = LookupAssociatedProgram(entry);
     const bool direct = no_exe && ExeFile.Empty();
@@ -58,6 +66,6 @@ void RunList() {
       StartInstance(ExeFile, command, direct);
   }
   CloseListFile();
-  ExitOnIoError();
+  CheckList();
   if (Preview) FinishPreview(CORVANE_CAPTION);
 }

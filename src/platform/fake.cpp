@@ -90,8 +90,9 @@ bool WriteOutputLine(const char* text, size_t length) {
   return false;
 }
 
-bool FinishOutput(const char* box_caption) {
-  fake::Record("FinishOutput(" + fake::Quoted(box_caption) + ")");
+bool FinishOutput(const char* box_caption, const char* box_last_line) {
+  fake::Record("FinishOutput(" + fake::Quoted(box_caption) + ", " + fake::Quoted(box_last_line) +
+               ")");
   return true;
 }
 

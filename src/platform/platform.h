@@ -74,7 +74,9 @@ void WriteDiagnostic(const char* line);
 // failed; LastErrorCode tells why.
 bool WriteOutputLine(const char* text, size_t length);
 // Everything written is out, the message box shown with box_caption; false when a write failed.
-bool FinishOutput(const char* box_caption);
+// A box_last_line that is not null ends the message box (only the box: a file, a pipe or a
+// console keeps just the lines written).
+bool FinishOutput(const char* box_caption, const char* box_last_line);
 
 // CoInitializeEx(null, flags): what the shell needs before a start whose verb a COM handler or
 // DDE carries out. Its result is of no use to corvane.

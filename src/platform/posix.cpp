@@ -226,7 +226,7 @@ bool WriteOutputLine(const char* text, size_t length) {
   return false;
 }
 
-bool FinishOutput(const char*) {
+bool FinishOutput(const char*, const char*) {
   if (fflush(stdout) == 0) return true;
   last_error = CodeOf(errno);
   return false;

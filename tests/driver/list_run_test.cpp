@@ -217,7 +217,7 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
       if (!c.lookups.empty()) want.push_back(c.lookups[i]);
       want.push_back("Output(\"" + c.lines[i] + "\")");
     }
-    want.insert(want.end(), {kReadList, kCloseList, "FinishOutput(\"Corvane v1.3\")"});
+    want.insert(want.end(), {kReadList, kCloseList, "FinishOutput(\"Corvane v1.3\", null)"});
     EXPECT_EQ(want, Calls()) << c.list;
   }
 
@@ -229,11 +229,20 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
   EXPECT_EQ(Strings({kOpenList, kPrepareShell, kReadList, "Output(\"program\tv.exe\t\"a\"\")",
                      "Output(\"program\tv.exe\t\"b\"\")", "ExitProcess(232)"}),
             Calls());
+  // A list that fails part way, or at once, still shows what it has, and a last line for the box.
   Restart().reads = {{"a\r\n", 0}, {"", 23}};
   Preview = true;
   EXPECT_EQ(23, RunListOf(""));
-  EXPECT_EQ("Output(\"open\t\"a\"\")", Calls()[3]);
-  EXPECT_EQ("ExitProcess(23)", Calls().back());
+  EXPECT_EQ(Strings({kOpenList, kPrepareShell, kReadList, "Output(\"open\t\"a\"\")", kReadList,
+                     "FinishOutput(\"Corvane v1.3\", \"The list could not be read: error 23\")",
+                     "ExitProcess(23)"}),
+            Calls());
+  Restart().open_ok = false;
+  Preview = true;
+  EXPECT_EQ(2, RunListOf(""));
+  EXPECT_EQ(Strings({kOpenList, "FinishOutput(\"Corvane v1.3\", \"The list could not be read: error 2\")",
+                     "ExitProcess(2)"}),
+            Calls());
 }
 
 }  // namespace

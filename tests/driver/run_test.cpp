@@ -128,7 +128,7 @@ TEST_F(RunTest, PreviewOption) {
     EXPECT_EQ(0, ExitCodeOf([] { ::Run(); })) << option;
     EXPECT_EQ(Strings({"CreateFile(\"list.txt\")", kPrepareShell, kReadList,
                        "Output(\"program\tv.exe\t\"a\"\")", kReadList, kCloseList,
-                       "FinishOutput(\"Corvane v1.3\")", "ExitProcess(0)"}),
+                       "FinishOutput(\"Corvane v1.3\", null)", "ExitProcess(0)"}),
               Calls())
         << option;
   }

@@ -175,7 +175,7 @@ class Model {
       return End(87);
     }
     calls.push_back("CreateFile(" + QuotedCall(l_) + ")");
-    if (list_.open_fails) return End(list_.open_error);
+    if (list_.open_fails) return ListFailure(list_.open_error);
     calls.push_back(kPrepareShell);
     ModelListFile file = ModelReader(list_.reads, encoding);
     size_t reads = 0;
@@ -204,10 +204,10 @@ class Model {
       }
     }
     calls.insert(calls.end(), file.reads - reads, kReadList);
-    if (file.failure) return End(file.failure);
+    if (file.failure) return ListFailure(file.failure);
     calls.push_back(kCloseList);
-    if (list_.close_fails) return End(list_.close_error);
-    if (preview_) calls.push_back("FinishOutput(\"" CORVANE_CAPTION "\")");
+    if (list_.close_fails) return ListFailure(list_.close_error);
+    if (preview_) calls.push_back("FinishOutput(\"" CORVANE_CAPTION "\", null)");
     End(0);
   }
 
@@ -235,6 +235,15 @@ class Model {
     std::string handle = PointerCall(reinterpret_cast<uintptr_t>(answer.process));
     if (wait_) calls.push_back("WaitForInputIdle(" + handle + ", 4294967295)");
     calls.push_back("CloseHandle(" + handle + ")");
+  }
+
+  // A preview's box ends with the code it stops for.
+  void ListFailure(uint32_t exit_code) {
+    if (preview_)
+      calls.push_back("FinishOutput(\"" CORVANE_CAPTION "\", " +
+                      QuotedCall("The list could not be read: error " + std::to_string(exit_code)) +
+                      ")");
+    End(exit_code);
   }
 
   void Usage() {
