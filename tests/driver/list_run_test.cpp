@@ -3,6 +3,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 const char kOpenList[] = "CreateFile(\"list.txt\")";
 
 class ListRunTest : public FakeTest {
@@ -189,18 +191,9 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
        "a.foo\r\nb.bar\r\n",
        {"program\t" + probe + "\t-p \"a.foo\"", "open\t-p \"b.bar\""},
        {"FindExecutable(\"a.foo\", \"\", cleared)", "FindExecutable(\"b.bar\", \"\", cleared)"}},
-      {"v.exe",
-       "",
-       "",
-       {},
-       std::string("nul\0after\r\n", 11),
-       {"program\tv.exe\t\"nul\xEF\xBF\xBD" "after\""}},
+      {"v.exe", "", "", {}, "nul\0after\r\n"s, {"program\tv.exe\t\"nul\xEF\xBF\xBD" "after\""}},
       // A looked-up program gets its parameters; a failed lookup's text is opened as it is.
-      {"",
-       "",
-       "-p",
-       {{42, probe}, {31, ""}},
-       "d\\\r\ne\\\r\n",
+      {"", "", "-p", {{42, probe}, {31, ""}}, "d\\\r\ne\\\r\n",
        {"program\t" + probe + "\t\"d\\\\\" -p", "open\t\"e\\\" -p"},
        {"FindExecutable(\"d\\\", \"\", cleared)", "FindExecutable(\"e\\\", \"\", cleared)"}},
   };
