@@ -22,6 +22,14 @@ namespace {
   platform::EndProcess(platform::kInvalidParameter);
 }
 
+// A list-file failure ends the run with its code; a preview shows first what it has, and why
+// it stops there.
+void CheckList() {
+  if (PendingIoError == 0) return;
+  if (Preview) FinishPreview(CORVANE_CAPTION, PendingIoError);
+  EndOnIoError();
+}
+
 }  // namespace
 
 void RunList() {
@@ -30,29 +38,34 @@ void RunList() {
   const bool no_exe = ExeFile.Empty();
   const bool lookup = no_exe && (!BParams.Empty() || !EParams.Empty());
   const Text blank(" ", 1);
+  // Where the started program splits its parameters the C runtime's way, backslashes before the
+  // closing quote would escape it. The shell takes a file's quotes off by itself.
+  const bool double_backslashes = platform::BackslashesEscapeQuotes();
   ListEncoding encoding;
   if (!ListEncodingNamed(Encoding, &encoding)) RefuseEncoding();
 
   OpenListFile(FileList, encoding);
-  ExitOnIoError();
+  CheckList();
   PrepareShell();
   Text entry;
   for (;;) {
     bool end = EndOfEntries();
-    ExitOnIoError();
+    CheckList();
     if (end) break;
     ReadLineText(&entry);
     SkipLineEnd();
-    ExitOnIoError();
+    CheckList();
 
     if (lookup) ExeFile = LookupAssociatedProgram(entry);
-    Text command = TrimBlanks(JoinTexts({BParams, blank, QuoteEntry(entry), blank, EParams}));
+    const bool direct = no_exe && ExeFile.Empty();
+    Text quoted = QuoteEntry(entry, double_backslashes && !direct);
+    Text command = TrimBlanks(JoinTexts({BParams, blank, quoted, blank, EParams}));
     if (Preview)
-      PreviewInstance(ExeFile, command, no_exe && ExeFile.Empty());
+      PreviewInstance(ExeFile, command, direct);
     else
-      StartInstance(ExeFile, command, no_exe && ExeFile.Empty());
+      StartInstance(ExeFile, command, direct);
   }
   CloseListFile();
-  ExitOnIoError();
+  CheckList();
   if (Preview) FinishPreview(CORVANE_CAPTION);
 }

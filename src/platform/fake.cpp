@@ -90,8 +90,9 @@ bool WriteOutputLine(const char* text, size_t length) {
   return false;
 }
 
-bool FinishOutput(const char* box_caption) {
-  fake::Record("FinishOutput(" + fake::Quoted(box_caption) + ")");
+bool FinishOutput(const char* box_caption, const char* box_last_line) {
+  fake::Record("FinishOutput(" + fake::Quoted(box_caption) + ", " + fake::Quoted(box_last_line) +
+               ")");
   return true;
 }
 
@@ -200,6 +201,9 @@ bool CloseFile(void* file) {
 }
 
 uint32_t LastErrorCode() { return state.last_error; }
+
+bool SlashOptionsNeedSeparator() { return state.slash_options_need_separator; }
+bool BackslashesEscapeQuotes() { return state.backslashes_escape_quotes; }
 
 void EndProcess(uint32_t code) {
   fake::Record("ExitProcess(" + fake::Number(code) + ")");

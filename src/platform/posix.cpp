@@ -30,11 +30,16 @@ namespace {
 const uintptr_t kFileNotFound = 2;    // SE_ERR_FNF
 const uintptr_t kNoAssociation = 31;  // SE_ERR_NOASSOC
 const uintptr_t kFound = 42;
-const size_t kResultRoom = 261;  // the caller's buffer, MAX_PATH and its zero
 
 int argument_count = 0;
 char** arguments = nullptr;
 uint32_t last_error = 0;
+// The list is read from corvane's own standard input: a started program that inherited it
+// would eat the entries still to come.
+bool list_on_standard_input = false;
+// The program the last lookup found, full path first, and the arguments its desktop entry
+// gives it; the start that follows the lookup puts them before corvane's parameters.
+std::vector<std::string> looked_up;
 
 [[noreturn]] void OutOfMemory() { EndProcess(kOutOfMemoryExitCode); }
 
@@ -114,6 +119,8 @@ bool Spawn(const std::vector<std::string>& words, void** process, int* error) {
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  if (list_on_standard_input)
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
@@ -132,37 +139,61 @@ bool Spawn(const std::vector<std::string>& words, void** process, int* error) {
   return true;
 }
 
-// The entry as read may keep trailing blanks and the quotes written in the list; the
-// started program gets the name without them, so the lookup falls back to that name.
-std::string ExistingDocument(const char* file) {
-  struct stat info;
-  if (*file && stat(file, &info) == 0) return file;
-  std::string name = file;
-  while (!name.empty() && IsBlank(static_cast<unsigned char>(name.back()))) name.pop_back();
-  if (!name.empty() && name.front() == '"') name.erase(0, 1);
-  if (!name.empty() && name.back() == '"') name.pop_back();
-  if (!name.empty() && stat(name.c_str(), &info) == 0) return name;
-  return std::string();
+// The words of a desktop entry's Exec line, with its field codes (%f, %U, %i, ...) taken out
+// and %% kept as %: what the program gets before the files it is handed. A word that was field
+// codes alone goes.
+std::vector<std::string> ExecWords(const char* exec) {
+  std::vector<std::string> words;
+  gchar** parsed = nullptr;
+  if (!exec || !g_shell_parse_argv(exec, nullptr, &parsed, nullptr)) return words;
+  for (gchar** word = parsed; *word; ++word) {
+    std::string kept;
+    bool coded = false;
+    for (const char* c = *word; *c; ++c) {
+      if (*c != '%') {
+        kept += *c;
+        continue;
+      }
+      if (c[1] == '%')
+        kept += '%';
+      else
+        coded = true;
+      if (c[1]) ++c;
+    }
+    if (!coded || !kept.empty()) words.push_back(kept);
+  }
+  g_strfreev(parsed);
+  return words;
 }
 
-// The full path of the default application's program for the document's content type,
-// or empty. GIO's local file system is asked directly, so no VFS module (and no session
-// bus) is ever brought in for a lookup.
-std::string DefaultProgramFor(const std::string& path) {
-  std::string found;
-  GFile* document = g_vfs_get_file_for_path(g_vfs_get_local(), path.c_str());
+// The default application's program for the document's content type, by its full path, and
+// the arguments its Exec line gives it; empty when there is none. GIO's local file system is
+// asked directly, so no VFS module (and no session bus) is ever brought in for a lookup.
+std::vector<std::string> DefaultCommandFor(const char* path) {
+  GFile* document = g_vfs_get_file_for_path(g_vfs_get_local(), path);
   GFileInfo* details = g_file_query_info(document, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
                                          G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
   const char* type = details ? g_file_info_get_content_type(details) : nullptr;
   GAppInfo* application = type ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
-  const char* executable = application ? g_app_info_get_executable(application) : nullptr;
-  char* program = executable && *executable ? g_find_program_in_path(executable) : nullptr;
-  if (program) found = program;
+  std::vector<std::string> words =
+      ExecWords(application ? g_app_info_get_commandline(application) : nullptr);
+  char* program = words.empty() || words[0].empty() ? nullptr
+                                                    : g_find_program_in_path(words[0].c_str());
+  if (program)
+    words[0] = program;
+  else
+    words.clear();
   g_free(program);
   if (application) g_object_unref(application);
   if (details) g_object_unref(details);
   g_object_unref(document);
-  return found;
+  return words;
+}
+
+bool NamesStandardInput(const char* path) {
+  for (const char* name : {"/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"})
+    if (strcmp(path, name) == 0) return true;
+  return false;
 }
 
 // iconv's name for a Windows code page: CP<number> for most, a few under names of their own.
@@ -226,7 +257,7 @@ bool WriteOutputLine(const char* text, size_t length) {
   return false;
 }
 
-bool FinishOutput(const char*) {
+bool FinishOutput(const char*, const char*) {
   if (fflush(stdout) == 0) return true;
   last_error = CodeOf(errno);
   return false;
@@ -237,8 +268,13 @@ void PrepareShell(uint32_t) {}
 bool ShellExecuteRequest(ShellExecuteRecord* record) {
   std::vector<std::string> words;
   int error = 0;
+  // What a lookup found goes with the start that follows it, and with no other.
+  std::vector<std::string> own_words;
+  own_words.swap(looked_up);
   if (record->lpParameters) {
     words.push_back(Unquoted(record->lpFile));
+    if (!own_words.empty() && own_words[0] == words[0])
+      words.insert(words.end(), own_words.begin() + 1, own_words.end());
     // The same splitting corvane applies to its own command line; no shell ever sees it.
     size_t position = 0;
     for (;;) {
@@ -271,12 +307,14 @@ void CloseProcessHandle(void*) {}
 // The directory part is a Windows notion (backslash, drive colon); a relative document is
 // found from the current directory as it is.
 uintptr_t FindAssociatedExecutable(const char* file, const char*, char* result) {
-  std::string path = ExistingDocument(file);
-  if (path.empty()) return kFileNotFound;
-  std::string program = DefaultProgramFor(path);
+  looked_up.clear();
+  struct stat info;
+  if (!*file || stat(file, &info) != 0) return kFileNotFound;
+  std::vector<std::string> words = DefaultCommandFor(file);
   // A path that does not fit the caller's buffer could only be handed back cut.
-  if (program.empty() || program.size() >= kResultRoom) return kNoAssociation;
-  memcpy(result, program.c_str(), program.size() + 1);
+  if (words.empty() || words[0].size() >= kPathRoom) return kNoAssociation;
+  memcpy(result, words[0].c_str(), words[0].size() + 1);
+  looked_up.swap(words);
   return kFound;
 }
 
@@ -324,11 +362,18 @@ bool OpenForReading(const char* path, void** file) {
   }
   // Windows refuses to open a folder as a file; Linux would open it and fail every read.
   struct stat info;
-  if (fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode)) {
+  const bool known = fstat(descriptor, &info) == 0;
+  if (known && S_ISDIR(info.st_mode)) {
     close(descriptor);
     last_error = CodeOf(EISDIR);
     return false;
   }
+  // The same pipe, terminal or file as standard input, whichever name it was opened by; or
+  // standard input itself, when corvane was started without one and the list took its place.
+  struct stat input;
+  list_on_standard_input = descriptor == 0 || NamesStandardInput(path) ||
+                           (known && fstat(0, &input) == 0 && input.st_dev == info.st_dev &&
+                            input.st_ino == info.st_ino);
   *file = reinterpret_cast<void*>(static_cast<intptr_t>(descriptor));
   return true;
 }
@@ -357,6 +402,9 @@ bool CloseFile(void* file) {
 }
 
 uint32_t LastErrorCode() { return last_error; }
+
+bool SlashOptionsNeedSeparator() { return true; }
+bool BackslashesEscapeQuotes() { return false; }
 
 void EndProcess(uint32_t code) {
   fflush(stdout);

@@ -147,15 +147,43 @@ TEST(Utf8Test, RepairAndCut) {
 }
 
 TEST(HelpersTest, QuoteEntry) {
-  struct Case { const char* entry; const char* want; };
+  struct Case {
+    const char* entry;
+    const char* want;
+    bool double_backslashes = false;
+  };
   const Case cases[] = {
       {"C:\\docs\\a b.txt", "\"C:\\docs\\a b.txt\""},
       {"\"C:\\docs\\a b.txt\"  \t", "\"C:\\docs\\a b.txt\""},
       {"\"abc", "\"abc\""}, {"abc\"", "\"abc\""}, {"a\"b", "\"a\"b\""},
       {"\"", "\""},         {"\"\"", "\"\""},     {"x", "\"x\""},
       {"   ", "\""},  // never passed by the list run; must just not read outside
+      // Backslashes before the quote corvane adds are doubled, and only those.
+      {"C:\\My Folder\\ ", "\"C:\\My Folder\\\\\"", true},
+      {"\"\\\\srv\\a\\\\", "\"\\\\srv\\a\\\\\\\\\"", true},
+      {"\\", "\"\\\\\"", true},
+      {"\"D:\\\"", "\"D:\\\"", true},  // quoted in the list: as written
+      {"C:\\My Folder\\", "\"C:\\My Folder\\\"", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(T(c.want), QuoteEntry(T(c.entry))) << c.entry;
+  for (const Case& c : cases)
+    EXPECT_EQ(T(c.want), QuoteEntry(T(c.entry), c.double_backslashes)) << c.entry;
+}
+
+TEST(HelpersTest, EntryPath) {
+  struct Case { const char* entry; const char* want; };
+  const Case cases[] = {
+      {"  \"C:\\a b.txt\"  \t", "C:\\a b.txt"}, {"\" C:\\a.txt \"", "C:\\a.txt"},
+      {"a.txt  ", "a.txt"},  {"\"abc", "\"abc"}, {"abc\"", "abc\""}, {"a\"b", "a\"b"},
+      {"\"\"a\"\"", "\"a\""},  // one pair only
+      {"\"\"", ""},     {"\"", "\""},  {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(T(c.want), EntryPath(T(c.entry))) << c.entry;
+}
+
+TEST(HelpersTest, DecimalText) {
+  EXPECT_EQ(T("0"), DecimalText(0));
+  EXPECT_EQ(T("23"), DecimalText(23));
+  EXPECT_EQ(T("4294967295"), DecimalText(4294967295u));
 }
 
 }  // namespace
