@@ -33,6 +33,14 @@ bool Failed(const StartOutcome& outcome) {
          (outcome.result == StartResult::kExited && outcome.code != 0);
 }
 
+// A list-file failure ends the run with its code; a preview shows first what it has, and why
+// it stops there.
+void CheckList() {
+  if (PendingIoError == 0) return;
+  if (Preview) FinishPreview(CORVANE_CAPTION, PendingIoError);
+  EndOnIoError();
+}
+
 }  // namespace
 
 void RunList() {
@@ -42,12 +50,15 @@ void RunList() {
   const bool lookup = no_exe && (!BParams.Empty() || !EParams.Empty());
   const bool entry_folders = StartFolder.given && StartFolder.value.Empty();
   const Text blank(" ", 1);
+  // Where the started program splits its parameters the C runtime's way, backslashes before the
+  // closing quote would escape it. The shell takes a file's quotes off by itself.
+  const bool double_backslashes = platform::BackslashesEscapeQuotes();
   const ListEncoding encoding = CheckedEncoding();
   const StartSettings settings = CheckedStartSettings();
   const uint32_t pause_ms = CheckedPause();
 
   OpenListFile(FileList, encoding);
-  ExitOnIoError();
+  CheckList();
   const bool logging = LogFile.given && !Preview;
   if (logging) OpenRunLog(LogFile.value);
   PrepareShell(settings);
@@ -57,17 +68,18 @@ void RunList() {
   Text entry;
   for (;;) {
     bool end = EndOfEntries();
-    ExitOnIoError();
+    CheckList();
     if (end) break;
     const unsigned long long line_number = ListLineNumber();
     ReadLineText(&entry);
     SkipLineEnd();
-    ExitOnIoError();
+    CheckList();
 
     if (lookup) ExeFile = LookupAssociatedProgram(entry);
     request.program = ExeFile;
-    request.command = TrimBlanks(JoinTexts({BParams, blank, QuoteEntry(entry), blank, EParams}));
     request.direct = no_exe && ExeFile.Empty();
+    const Text quoted = QuoteEntry(entry, double_backslashes && !request.direct);
+    request.command = TrimBlanks(JoinTexts({BParams, blank, quoted, blank, EParams}));
     if (entry_folders) request.folder = EntryFolder(entry);
     if (Preview) {
       PreviewInstance(request, settings);
@@ -81,7 +93,7 @@ void RunList() {
     if (logging) LogStart(line_number, asked, outcome, request, settings);
   }
   CloseListFile();
-  ExitOnIoError();
+  CheckList();
   if (logging) CloseRunLog();
   if (Preview) FinishPreview(CORVANE_CAPTION);
   // Only asked for: without /Q a failed start was the shell's to show, and the code stays 0.

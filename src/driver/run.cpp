@@ -5,20 +5,41 @@
 #include "platform/platform.h"
 #include "runtime/arguments.h"
 #include "text/helpers.h"
+#include "text/utf8.h"
 
 namespace {
 
-bool IsOptionStart(unsigned char code) { return code == '-' || code == '/'; }
+// The bytes of the character at a 1-based position of a trimmed argument; 0 past its end.
+size_t CharacterLength(const Text& text, size_t position) {
+  if (position > text.Length()) return 0;
+  bool valid;
+  return Utf8Step(text.Bytes() + position - 1, text.Length() - position + 1, &valid);
+}
 
 void Give(OptionValue* option, const Text& value) {
   option->given = true;
   option->value = value;
 }
 
-// Sets what the option asks for. The third character is skipped whatever it is, so /L:x,
-// /L=x and /Lx... all work; a one-character option reads its letter as 0 and is ignored.
+// Where the letter's character ends, 1-based: the character after it comes next.
+size_t AfterLetter(const Text& argument) { return 2 + CharacterLength(argument, 2); }
+
+bool IsOption(const Text& argument) {
+  if (argument.At(1) == '-') return true;
+  if (argument.At(1) != '/') return false;
+  if (!platform::SlashOptionsNeedSeparator()) return true;
+  // An absolute Linux path is no option, "/" alone neither: /W is, and so are /L:x and /L=x.
+  const size_t third = AfterLetter(argument);
+  if (third == 2) return false;
+  return third == argument.Length() + 1 || argument.At(third) == ':' || argument.At(third) == '=';
+}
+
+// Sets what the option asks for. The character after the letter is skipped whatever it is, so
+// /L:x, /L=x and /Lx... all work; a one-character option reads its letter as 0 and is ignored.
 void ApplyOption(const Text& option) {
-  Text value = SubText(option, 4, static_cast<long long>(option.Length()));
+  const size_t third = AfterLetter(option);
+  Text value = SubText(option, static_cast<long long>(third + CharacterLength(option, third)),
+                       static_cast<long long>(option.Length()));
   switch (UpperAsciiLetter(option.At(2))) {
     case 'B': BParams = value; break;
     case 'C': Encoding = value; break;
@@ -45,7 +66,7 @@ void RunCommandLine() {
     Text argument = TrimBlanks(ArgumentText(i));
     // An argument of quoted blanks trims to nothing: no option, and not a plain argument.
     if (argument.Empty()) continue;
-    if (IsOptionStart(argument.At(1))) {
+    if (IsOption(argument)) {
       ApplyOption(argument);
       continue;
     }

@@ -4,8 +4,9 @@
 
 #include "text/text.h"
 
-// The program's path, or empty when the shell names none. The document is used as given:
-// quotes and trailing blanks included; its folder is searched only when it is a full path.
-Text LookupAssociatedProgram(const Text& document);
+// The program's path, or empty when the shell names none. The entry is looked up as the file it
+// names (EntryPath: trimmed, its enclosing quotes taken off); its folder is searched only when
+// that is a full path.
+Text LookupAssociatedProgram(const Text& entry);
 
 #endif  // CORVANE_LAUNCH_ASSOCIATED_PROGRAM_H_

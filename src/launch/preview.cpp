@@ -6,6 +6,8 @@
 
 namespace {
 
+const char kListError[] = "The list could not be read: error ";
+
 // As the shell would get it: a zero-terminated text ends at its first zero byte.
 void AppendShellText(Text* line, const Text& text) {
   line->Append(text.Bytes(), std::strlen(ZeroTerminatedOf(text)));
@@ -36,6 +38,10 @@ void PreviewInstance(const StartRequest& request, const StartSettings& settings)
     platform::EndProcess(platform::LastErrorCode());
 }
 
-void FinishPreview(const char* box_caption) {
-  if (!platform::FinishOutput(box_caption)) platform::EndProcess(platform::LastErrorCode());
+void FinishPreview(const char* box_caption, uint32_t list_error) {
+  Text last_line(kListError, sizeof kListError - 1);
+  AppendDecimal(&last_line, list_error);
+  const bool finished =
+      platform::FinishOutput(box_caption, list_error != 0 ? ZeroTerminatedOf(last_line) : nullptr);
+  if (!finished && list_error == 0) platform::EndProcess(platform::LastErrorCode());
 }

@@ -91,8 +91,9 @@ bool WriteOutputLine(const char* text, size_t length) {
   return false;
 }
 
-bool FinishOutput(const char* box_caption) {
-  fake::Record("FinishOutput(" + fake::Quoted(box_caption) + ")");
+bool FinishOutput(const char* box_caption, const char* box_last_line) {
+  fake::Record("FinishOutput(" + fake::Quoted(box_caption) + ", " + fake::Quoted(box_last_line) +
+               ")");
   return true;
 }
 
@@ -269,6 +270,9 @@ bool AppendLine(void* file, const char* text, size_t length) {
 }
 
 uint32_t LastErrorCode() { return state.last_error; }
+
+bool SlashOptionsNeedSeparator() { return state.slash_options_need_separator; }
+bool BackslashesEscapeQuotes() { return state.backslashes_escape_quotes; }
 
 void EndProcess(uint32_t code) {
   fake::Record("ExitProcess(" + fake::Number(code) + ")");

@@ -69,13 +69,17 @@ struct State {
 
   uint32_t last_error = 0;
   uintptr_t next_process = 0x100;
+
+  // The command-line conventions: Windows' unless a test asks for the Linux port's.
+  bool slash_options_need_separator = false;
+  bool backslashes_escape_quotes = true;
 };
 
 // The code pages the fake converts, one byte to one character: the ANSI code page and 1252 as
 // Latin-1; the OEM code page, 437 and 850 with 128 to 255 as U+2500 to U+257F, so that a test
 // tells them apart; 37 with every code's bit 6 flipped, like an EBCDIC page that moves the
-// control characters.
-const uint32_t kCodePages[] = {0, 1, 37, 437, 850, 1252};
+// control characters; 50220 as Latin-1 too, a stateful page that keeps them.
+const uint32_t kCodePages[] = {0, 1, 37, 437, 850, 1252, 50220};
 uint32_t FakeCodePageCharacter(uint32_t code_page, unsigned char byte);
 
 // Fresh state: no calls, default scripts.

@@ -79,7 +79,9 @@ void WriteDiagnostic(const char* line);
 // failed; LastErrorCode tells why.
 bool WriteOutputLine(const char* text, size_t length);
 // Everything written is out, the message box shown with box_caption; false when a write failed.
-bool FinishOutput(const char* box_caption);
+// A box_last_line that is not null ends the message box (only the box: a file, a pipe or a
+// console keeps just the lines written).
+bool FinishOutput(const char* box_caption, const char* box_last_line);
 
 // CoInitializeEx(null, flags): what the shell needs before a start whose verb a COM handler or
 // DDE carries out. Its result is of no use to corvane.
@@ -148,6 +150,14 @@ uint32_t LastErrorCode();
 
 // ExitProcess.
 [[noreturn]] void EndProcess(uint32_t code);
+
+// Where the command-line conventions of the two systems differ.
+// Linux paths start with "/": there an argument that starts with "/" is an option only when it
+// is two characters long or its third character is ":" or "=". Windows takes every one.
+bool SlashOptionsNeedSeparator();
+// Windows programs split their parameters the C runtime's way, where backslashes before a quote
+// escape it; the Linux port splits them itself, and a backslash there is just a character.
+bool BackslashesEscapeQuotes();
 
 }  // namespace platform
 

@@ -35,7 +35,6 @@ namespace {
 const uintptr_t kFileNotFound = 2;    // SE_ERR_FNF
 const uintptr_t kNoAssociation = 31;  // SE_ERR_NOASSOC
 const uintptr_t kFound = 42;
-const size_t kResultRoom = 261;  // the caller's buffer, MAX_PATH and its zero
 
 int argument_count = 0;
 char** arguments = nullptr;
@@ -46,6 +45,12 @@ bool keeping_exit_codes = false;
 // for it.
 const uint32_t kNoAssociationError = 1155;
 const char kNoAssociationMessage[] = "No application is registered as handling this file";
+// The list is read from corvane's own standard input: a started program that inherited it
+// would eat the entries still to come.
+bool list_on_standard_input = false;
+// The program the last lookup found, full path first, and the arguments its desktop entry
+// gives it; the start that follows the lookup puts them before corvane's parameters.
+std::vector<std::string> looked_up;
 
 [[noreturn]] void OutOfMemory() { EndProcess(kOutOfMemoryExitCode); }
 
@@ -131,6 +136,8 @@ bool Spawn(const std::vector<std::string>& words, const char* folder, void** pro
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  if (list_on_standard_input)
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   // A folder that cannot be entered fails the start, as it would on Windows.
   if (folder) posix_spawn_file_actions_addchdir_np(&actions, folder);
@@ -151,23 +158,37 @@ bool Spawn(const std::vector<std::string>& words, const char* folder, void** pro
   return true;
 }
 
-// The entry as read may keep trailing blanks and the quotes written in the list; the
-// started program gets the name without them, so the lookup falls back to that name.
-std::string ExistingDocument(const char* file) {
-  struct stat info;
-  if (*file && stat(file, &info) == 0) return file;
-  std::string name = file;
-  while (!name.empty() && IsBlank(static_cast<unsigned char>(name.back()))) name.pop_back();
-  if (!name.empty() && name.front() == '"') name.erase(0, 1);
-  if (!name.empty() && name.back() == '"') name.pop_back();
-  if (!name.empty() && stat(name.c_str(), &info) == 0) return name;
-  return std::string();
+// The words of a desktop entry's Exec line, with its field codes (%f, %U, %i, ...) taken out
+// and %% kept as %: what the program gets before the files it is handed. A word that was field
+// codes alone goes.
+std::vector<std::string> ExecWords(const char* exec) {
+  std::vector<std::string> words;
+  gchar** parsed = nullptr;
+  if (!exec || !g_shell_parse_argv(exec, nullptr, &parsed, nullptr)) return words;
+  for (gchar** word = parsed; *word; ++word) {
+    std::string kept;
+    bool coded = false;
+    for (const char* c = *word; *c; ++c) {
+      if (*c != '%') {
+        kept += *c;
+        continue;
+      }
+      if (c[1] == '%')
+        kept += '%';
+      else
+        coded = true;
+      if (c[1]) ++c;
+    }
+    if (!coded || !kept.empty()) words.push_back(kept);
+  }
+  g_strfreev(parsed);
+  return words;
 }
 
 // The default application for the document's content type, or null; the caller unrefs it. GIO's
 // local file system is asked directly, so no VFS module (and no session bus) is ever brought in.
-GAppInfo* DefaultApplicationFor(const std::string& path) {
-  GFile* document = g_vfs_get_file_for_path(g_vfs_get_local(), path.c_str());
+GAppInfo* DefaultApplicationFor(const char* path) {
+  GFile* document = g_vfs_get_file_for_path(g_vfs_get_local(), path);
   GFileInfo* details = g_file_query_info(document, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
                                          G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
   const char* type = details ? g_file_info_get_content_type(details) : nullptr;
@@ -177,16 +198,27 @@ GAppInfo* DefaultApplicationFor(const std::string& path) {
   return application;
 }
 
-// The full path of the default application's program for the document, or empty.
-std::string DefaultProgramFor(const std::string& path) {
-  std::string found;
+// The default application's program for the document, by its full path, and the arguments its
+// Exec line gives it; empty when there is none.
+std::vector<std::string> DefaultCommandFor(const char* path) {
   GAppInfo* application = DefaultApplicationFor(path);
-  const char* executable = application ? g_app_info_get_executable(application) : nullptr;
-  char* program = executable && *executable ? g_find_program_in_path(executable) : nullptr;
-  if (program) found = program;
+  std::vector<std::string> words =
+      ExecWords(application ? g_app_info_get_commandline(application) : nullptr);
+  char* program = words.empty() || words[0].empty() ? nullptr
+                                                    : g_find_program_in_path(words[0].c_str());
+  if (program)
+    words[0] = program;
+  else
+    words.clear();
   g_free(program);
   if (application) g_object_unref(application);
-  return found;
+  return words;
+}
+
+bool NamesStandardInput(const char* path) {
+  for (const char* name : {"/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"})
+    if (strcmp(path, name) == 0) return true;
+  return false;
 }
 
 // A document that is there and that no application handles: xdg-open would only fail later, out
@@ -196,7 +228,7 @@ bool LacksApplication(const std::string& target, const char* folder) {
   if (folder && !path.empty() && path[0] != '/') path = std::string(folder) + "/" + path;
   struct stat info;
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  GAppInfo* application = DefaultApplicationFor(path);
+  GAppInfo* application = DefaultApplicationFor(path.c_str());
   if (!application) return true;
   g_object_unref(application);
   return false;
@@ -271,7 +303,7 @@ bool WriteOutputLine(const char* text, size_t length) {
   return false;
 }
 
-bool FinishOutput(const char*) {
+bool FinishOutput(const char*, const char*) {
   if (fflush(stdout) == 0) return true;
   last_error = CodeOf(errno);
   return false;
@@ -283,8 +315,13 @@ bool ShellExecuteRequest(ShellExecuteRecord* record) {
   std::vector<std::string> words;
   int error = 0;
   const char* folder = record->lpDirectory;
+  // What a lookup found goes with the start that follows it, and with no other.
+  std::vector<std::string> own_words;
+  own_words.swap(looked_up);
   if (record->lpParameters) {
     words.push_back(Unquoted(record->lpFile));
+    if (!own_words.empty() && own_words[0] == words[0])
+      words.insert(words.end(), own_words.begin() + 1, own_words.end());
     // The same splitting corvane applies to its own command line; no shell ever sees it.
     size_t position = 0;
     for (;;) {
@@ -405,12 +442,14 @@ void CloseProcessHandle(void*) {}
 // The directory part is a Windows notion (backslash, drive colon); a relative document is
 // found from the current directory as it is.
 uintptr_t FindAssociatedExecutable(const char* file, const char*, char* result) {
-  std::string path = ExistingDocument(file);
-  if (path.empty()) return kFileNotFound;
-  std::string program = DefaultProgramFor(path);
+  looked_up.clear();
+  struct stat info;
+  if (!*file || stat(file, &info) != 0) return kFileNotFound;
+  std::vector<std::string> words = DefaultCommandFor(file);
   // A path that does not fit the caller's buffer could only be handed back cut.
-  if (program.empty() || program.size() >= kResultRoom) return kNoAssociation;
-  memcpy(result, program.c_str(), program.size() + 1);
+  if (words.empty() || words[0].size() >= kPathRoom) return kNoAssociation;
+  memcpy(result, words[0].c_str(), words[0].size() + 1);
+  looked_up.swap(words);
   return kFound;
 }
 
@@ -458,11 +497,18 @@ bool OpenForReading(const char* path, void** file) {
   }
   // Windows refuses to open a folder as a file; Linux would open it and fail every read.
   struct stat info;
-  if (fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode)) {
+  const bool known = fstat(descriptor, &info) == 0;
+  if (known && S_ISDIR(info.st_mode)) {
     close(descriptor);
     last_error = CodeOf(EISDIR);
     return false;
   }
+  // The same pipe, terminal or file as standard input, whichever name it was opened by; or
+  // standard input itself, when corvane was started without one and the list took its place.
+  struct stat input;
+  list_on_standard_input = descriptor == 0 || NamesStandardInput(path) ||
+                           (known && fstat(0, &input) == 0 && input.st_dev == info.st_dev &&
+                            input.st_ino == info.st_ino);
   *file = reinterpret_cast<void*>(static_cast<intptr_t>(descriptor));
   return true;
 }
@@ -521,6 +567,9 @@ bool CloseFile(void* file) {
 }
 
 uint32_t LastErrorCode() { return last_error; }
+
+bool SlashOptionsNeedSeparator() { return true; }
+bool BackslashesEscapeQuotes() { return false; }
 
 void EndProcess(uint32_t code) {
   fflush(stdout);

@@ -193,14 +193,6 @@ void AddToBox(const char* text, size_t length) {
   ++output.boxed;
 }
 
-void AppendNumber(Text* text, uint32_t number) {
-  char digits[10];
-  int count = 0;
-  do digits[count++] = static_cast<char>('0' + number % 10);
-  while ((number /= 10) != 0);
-  while (count > 0) text->Append(digits[--count]);
-}
-
 }  // namespace
 
 // Converted once: the command line does not change while the process runs.
@@ -242,18 +234,20 @@ bool WriteOutputLine(const char* text, size_t length) {
                                      : WriteConsoleText(line.Bytes());
 }
 
-bool FinishOutput(const char* box_caption) {
+bool FinishOutput(const char* box_caption, const char* box_last_line) {
   if (output.sink == Sink::kNotChosen) ChooseSink();
   if (output.sink != Sink::kBox) return true;
   static const char kMore[] = "\xE2\x80\xA6 and ", kMoreEnd[] = " more", kNone[] = "(no entries)";
   Text text = output.box;
   if (output.more > 0) {
     text.Append(kMore, sizeof kMore - 1);
-    AppendNumber(&text, output.more);
+    AppendDecimal(&text, output.more);
     text.Append(kMoreEnd, sizeof kMoreEnd - 1);
-  } else if (output.boxed == 0) {
+    if (box_last_line) text.Append('\n');
+  } else if (output.boxed == 0 && !box_last_line) {
     text.Append(kNone, sizeof kNone - 1);
   }
+  if (box_last_line) text.Append(box_last_line, std::strlen(box_last_line));
   ShowMessage(text.Bytes(), box_caption, MB_ICONINFORMATION);
   return true;
 }
@@ -405,5 +399,8 @@ bool CloseFile(void* file) { return CloseHandle(file) != FALSE; }
 uint32_t LastErrorCode() { return GetLastError(); }
 
 void EndProcess(uint32_t code) { ExitProcess(code); }
+
+bool SlashOptionsNeedSeparator() { return false; }
+bool BackslashesEscapeQuotes() { return true; }
 
 }  // namespace platform

@@ -11,6 +11,10 @@ namespace {
 // Line ends, Blanks and Ctrl-Z are found in the bytes before anything is converted: a code page
 // that puts other characters at codes 0 to 32 (EBCDIC does) cannot be read that way.
 bool CodePageUsable(uint32_t code_page) {
+  // Nor can one whose escape bytes switch what the bytes after them mean: ISO-2022 and HZ.
+  static const uint32_t kStateful[] = {50220, 50221, 50222, 50225, 50227, 50229, 52936};
+  for (uint32_t stateful : kStateful)
+    if (code_page == stateful) return false;
   if (!platform::CodePageKnown(code_page)) return false;
   char controls[33];
   for (int i = 0; i < 33; ++i) controls[i] = static_cast<char>(i);

@@ -40,6 +40,7 @@ struct Reader {
   uint32_t count;            // valid bytes in buffer, none past a byte 26
   uint32_t position;         // next unread byte
   bool as_is;                // an entry from buffer needs no decoding
+  bool zero;                 // buffer holds a zero byte
   bool ended;                // no further read is made; what is left in buffer is the last data
   // Where bytes are read while they cannot go to buffer as they are: behind those held back.
   char raw[kHeldRoom + kListReadRoom];
@@ -79,6 +80,13 @@ int MarkAtStart(uint32_t have, bool at_end) {
     }
     if (!at_end) return -1;
   }
+  // No mark: a list whose first two bytes are a zero and a non-zero byte is UTF-16, as cmd /u
+  // writes it. No file name holds a zero byte, so no other list starts so. A Ctrl-Z first ends
+  // the data in either reading, and nothing after it is read.
+  if (reader.encoding.coding != ListCoding::kDetect) return 0;
+  if (have < 2) return at_end || reader.raw[0] == kEndOfData ? 0 : -1;
+  if ((reader.raw[0] == 0) != (reader.raw[1] == 0))
+    reader.encoding.coding = reader.raw[1] == 0 ? ListCoding::kUtf16Le : ListCoding::kUtf16Be;
   return 0;
 }
 
@@ -252,6 +260,7 @@ bool TakeBuffer(uint32_t count, bool at_end) {
   reader.count = count;
   reader.position = 0;
   reader.as_is = NeedsNoDecoding(count);
+  reader.zero = std::memchr(reader.buffer, 0, count) != nullptr;
   return count != 0;
 }
 
@@ -291,6 +300,24 @@ bool FillBuffer() {
     // Half a unit, a high surrogate or a mark alone: nothing yet, read on.
   }
   return false;
+}
+
+// A zero byte (a zero unit in UTF-16) would end the entry wherever it is handed on as a
+// zero-terminated text, and the quote and the after-text with it: it becomes U+FFFD, as a
+// sequence that is no character does.
+void ReplaceZeros(Text* entry) {
+  const char* p = entry->Bytes();
+  const char* const end = p + entry->Length();
+  const char* zero = static_cast<const char*>(std::memchr(p, 0, end - p));
+  if (!zero) return;
+  Text replaced;
+  for (; zero; zero = static_cast<const char*>(std::memchr(p, 0, end - p))) {
+    replaced.Append(p, zero - p);
+    replaced.Append(kReplacementCharacter, 3);
+    p = zero + 1;
+  }
+  replaced.Append(p, end - p);
+  *entry = replaced;
 }
 
 // One byte as 0 to 255, or kEndSignal.
@@ -336,11 +363,12 @@ bool EndOfEntries() {
 void ReadLineText(Text* entry) {
   Text& line = *entry;
   line.Clear();
-  bool as_is = true;
+  bool as_is = true, zero = false;
   // Byte by byte this loop would cost several times the reads themselves: take each stretch of
   // the buffer up to a CR whole. The CR is left for SkipLineEnd.
   while (FillBuffer()) {
     as_is = as_is && reader.as_is;
+    zero = zero || reader.zero;
     const char* start = reader.buffer + reader.position;
     const uint32_t room = reader.count - reader.position;
     const char* cr = static_cast<const char*>(std::memchr(start, '\r', room));
@@ -352,6 +380,7 @@ void ReadLineText(Text* entry) {
   // Line ends, Blanks and Ctrl-Z are the same bytes in every encoding read byte by byte, so the
   // entry is converted whole, a character split across reads included.
   if (!as_is) DecodeEntry(&line, reader.encoding);
+  if (zero) ReplaceZeros(&line);
 }
 
 void SkipLineEnd() {

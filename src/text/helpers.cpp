@@ -22,20 +22,27 @@ bool IsFullPath(const Text& path) {
   return first == '\\' || (first >= 'A' && first <= 'Z' && path.At(2) == ':');
 }
 
-Text QuoteEntry(const Text& entry) {
+Text EntryPath(const Text& entry) {
+  Text t = TrimBlanks(entry);
+  const size_t n = t.Length();
+  if (n < 2 || t.At(1) != '"' || t.At(n) != '"') return t;
+  return TrimBlanks(SubText(t, 2, static_cast<long long>(n - 2)));
+}
+
+Text QuoteEntry(const Text& entry, bool double_trailing_backslashes) {
   const Text quote("\"", 1);
   Text t = TrimBlanks(entry);
   // An all-Blank entry never comes from the reader; it ends up as a lone double quote.
   if (t.At(1) != '"') t = JoinTexts({quote, t});
-  if (t.At(t.Length()) != '"') t = JoinTexts({t, quote});
-  return t;
-}
-
-Text EntryPath(const Text& entry) {
-  Text t = TrimBlanks(entry);
-  if (t.Length() >= 2 && t.At(1) == '"' && t.At(t.Length()) == '"')
-    t = SubText(t, 2, static_cast<long long>(t.Length()) - 2);
-  return t;
+  if (t.At(t.Length()) == '"') return t;
+  size_t backslashes = 0;
+  if (double_trailing_backslashes)
+    while (t.At(t.Length() - backslashes) == '\\') ++backslashes;
+  // Positions count from the end, which a text of backslashes alone never passes: its
+  // opening quote stops the count.
+  return JoinTexts({t, SubText(t, static_cast<long long>(t.Length() - backslashes + 1),
+                               static_cast<long long>(backslashes)),
+                    quote});
 }
 
 Text FolderPart(const Text& path) {

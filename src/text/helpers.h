@@ -1,6 +1,8 @@
-// The three text helpers built on the text operations; none changes its argument.
+// The text helpers built on the text operations; none changes its argument.
 #ifndef CORVANE_TEXT_HELPERS_H_
 #define CORVANE_TEXT_HELPERS_H_
+
+#include <cstdint>
 
 #include "text/text.h"
 
@@ -11,14 +13,21 @@ Text DirectoryPart(const Text& path);
 // Starts with a drive letter and a colon, or with a backslash: not relative to the current
 // folder (a drive's own current folder aside).
 bool IsFullPath(const Text& path);
+// The file an entry names, as the shell would take it from the quoted entry: trimmed, then one
+// pair of double quotes taken off where the trimmed entry both starts and ends with one (and is
+// at least two characters), then trimmed again:
+//   [  "C:\a b.txt"  ] and [" C:\a b.txt "] give [C:\a b.txt]
+//   ["abc] and [a"b] stay as they are; [""] gives the empty text
+Text EntryPath(const Text& entry);
 // Whether text is name, letters a to z matching A to Z; name is in capitals.
 bool SameInAnyCase(const Text& text, const char* name);
-// The path an entry names: trimmed, with one pair of enclosing double quotes taken off.
-Text EntryPath(const Text& entry);
 // The folder of a path: up to its last backslash or slash, which is dropped unless it is the
 // root's own (C:\, \, /); empty when there is neither.
 Text FolderPart(const Text& path);
 // Trimmed, with a double quote at each end where none stands. Inner quotes are left alone.
-Text QuoteEntry(const Text& entry);
+// With double_trailing_backslashes, backslashes that end the entry where the closing quote is
+// added are doubled, so that a program splitting its command line the C runtime's way reads
+// them as backslashes and the quote as a quote: [C:\dir\] gives ["C:\dir\\"].
+Text QuoteEntry(const Text& entry, bool double_trailing_backslashes = false);
 
 #endif  // CORVANE_TEXT_HELPERS_H_

@@ -7,6 +7,9 @@
 namespace {
 
 void* const kProcess = reinterpret_cast<void*>(0x100);
+
+using namespace std::string_literals;
+
 const char kOpenList[] = "CreateFile(\"list.txt\")";
 
 class ListRunTest : public FakeTest {
@@ -40,8 +43,16 @@ TEST_F(ListRunTest, NamedProgramAndDocuments) {
     bool wait;
     std::string list;
     Strings requests;
+    bool linux_port = false;  // whose started programs split their parameters by corvane's rules
   };
   const Case cases[] = {
+      // A program would read a backslash before the closing quote as escaping it; a document's
+      // text is the shell's, which takes the quotes off itself.
+      {"v.exe", "", "-p", false, "C:\\My Folder\\\r\nD:\\\r\n\"E:\\q\\\"\r\n",
+       {ShellRequest("v.exe", "\"C:\\My Folder\\\\\" -p"), ShellRequest("v.exe", "\"D:\\\\\" -p"),
+        ShellRequest("v.exe", "\"E:\\q\\\" -p")}},
+      {"v.exe", "", "-p", false, "D:\\\r\n", {ShellRequest("v.exe", "\"D:\\\" -p")}, true},
+      {"", "", "", false, "D:\\\r\n", {ShellRequest("\"D:\\\"", nullptr)}},
       {"viewer.exe", "-r", "-z", true, "C:\\docs\\a b.txt\r\n  plain.txt  \r\n",
        {ShellRequest("viewer.exe", "-r \"C:\\docs\\a b.txt\" -z"),
         ShellRequest("viewer.exe", "-r \"plain.txt\" -z")}},
@@ -62,6 +73,7 @@ TEST_F(ListRunTest, NamedProgramAndDocuments) {
     BParams = T(c.b);
     EParams = T(c.e);
     Wait = c.wait ? WaitMode::kInputIdle : WaitMode::kNone;
+    Fake().backslashes_escape_quotes = !c.linux_port;
     EXPECT_EQ(-1, RunListOf(c.list)) << c.list;
     EXPECT_EQ(ListCalls(c.requests, c.wait), Calls()) << c.list;
   }
@@ -77,10 +89,10 @@ TEST_F(ListRunTest, AssociatedProgramLookedUpPerEntry) {
   EXPECT_EQ(-1, RunListOf("C:\\docs\\a.foo  \r\nb.bar\r\n\"D:\\x y.baz\"\r\n"));
   // The failed lookup in the middle is the test that NoExe was decided once.
   EXPECT_EQ(
-      ListCalls({"FindExecutable(\"C:\\docs\\a.foo  \", \"C:\\docs\\\", cleared)",
+      ListCalls({"FindExecutable(\"C:\\docs\\a.foo\", \"C:\\docs\\\", cleared)",
                  ShellRequest(probe, "-p \"C:\\docs\\a.foo\""),
                  "FindExecutable(\"b.bar\", \"\", cleared)", ShellRequest("-p \"b.bar\"", nullptr),
-                 "FindExecutable(\"\"D:\\x y.baz\"\", \"\", cleared)",
+                 "FindExecutable(\"D:\\x y.baz\", \"D:\\\", cleared)",
                  ShellRequest("D:\\other.exe", "-p \"D:\\x y.baz\"")},
                 true),
       Calls());
@@ -184,7 +196,11 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
        "a.foo\r\nb.bar\r\n",
        {"program\t" + probe + "\t-p \"a.foo\"", "open\t-p \"b.bar\""},
        {"FindExecutable(\"a.foo\", \"\", cleared)", "FindExecutable(\"b.bar\", \"\", cleared)"}},
-      {"v.exe", "", "", {}, std::string("nul\0after\r\n", 11), {"program\tv.exe\t\"nul"}},
+      {"v.exe", "", "", {}, "nul\0after\r\n"s, {"program\tv.exe\t\"nul\xEF\xBF\xBD" "after\""}},
+      // A looked-up program gets its parameters; a failed lookup's text is opened as it is.
+      {"", "", "-p", {{42, probe}, {31, ""}}, "d\\\r\ne\\\r\n",
+       {"program\t" + probe + "\t\"d\\\\\" -p", "open\t\"e\\\" -p"},
+       {"FindExecutable(\"d\\\", \"\", cleared)", "FindExecutable(\"e\\\", \"\", cleared)"}},
   };
   for (const Case& c : cases) {
     fake::State& fake = Restart();
@@ -199,7 +215,7 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
       if (!c.lookups.empty()) want.push_back(c.lookups[i]);
       want.push_back("Output(\"" + c.lines[i] + "\")");
     }
-    want.insert(want.end(), {kReadList, kCloseList, "FinishOutput(\"Corvane v1.3\")"});
+    want.insert(want.end(), {kReadList, kCloseList, "FinishOutput(\"Corvane v1.3\", null)"});
     EXPECT_EQ(want, Calls()) << c.list;
   }
 
@@ -211,11 +227,20 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
   EXPECT_EQ(Strings({kOpenList, kPrepareShell, kReadList, "Output(\"program\tv.exe\t\"a\"\")",
                      "Output(\"program\tv.exe\t\"b\"\")", "ExitProcess(232)"}),
             Calls());
+  // A list that fails part way, or at once, still shows what it has, and a last line for the box.
   Restart().reads = {{"a\r\n", 0}, {"", 23}};
   Preview = true;
   EXPECT_EQ(23, RunListOf(""));
-  EXPECT_EQ("Output(\"open\t\"a\"\")", Calls()[3]);
-  EXPECT_EQ("ExitProcess(23)", Calls().back());
+  EXPECT_EQ(Strings({kOpenList, kPrepareShell, kReadList, "Output(\"open\t\"a\"\")", kReadList,
+                     "FinishOutput(\"Corvane v1.3\", \"The list could not be read: error 23\")",
+                     "ExitProcess(23)"}),
+            Calls());
+  Restart().open_ok = false;
+  Preview = true;
+  EXPECT_EQ(2, RunListOf(""));
+  EXPECT_EQ(Strings({kOpenList, "FinishOutput(\"Corvane v1.3\", \"The list could not be read: error 2\")",
+                     "ExitProcess(2)"}),
+            Calls());
 }
 
 // One line per entry, each written as soon as its start is over: its line in the list (every CR

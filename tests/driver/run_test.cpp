@@ -68,6 +68,7 @@ TEST_F(RunTest, Options) {
       {"/L=x", "", "", "x", "", true},
       {"\"/L x\"", "", "", "x", "", true},
       {"/Lxy", "", "", "y", "", true},
+      {"/L\xe2\x86\x92list.txt -E\xc3\xa9-z", "", "", "list.txt", "-z", true},  // whole characters
       {"/ - /L:a", "", "", "a", "", true},
       // Only a to z are upper-cased: these are L, l and W with the top bit set.
       {"/A:x /Y:x /1:x /\xcc:x /\xec:x /\xd7:x /L:a", "", "", "a", "", true},
@@ -93,6 +94,33 @@ TEST_F(RunTest, Options) {
   }
 }
 
+// Linux paths start with "/": there such an argument is an option only as /W, /L:x or /L=x.
+TEST_F(RunTest, SlashArgumentsWhereOptionsNeedASeparator) {
+  struct Case {
+    const char* arguments;
+    const char* list;    // the list run, when not empty
+    const char* opened;  // the single argument opened, when not null
+  };
+  const Case cases[] = {
+      {"/tmp/doc.txt", "", "/tmp/doc.txt"},
+      {"/", "", "/"},
+      {"/N /Lists/x.txt", "", nullptr},  // a plain argument among others: the usage box
+      {"/W /L:a /l=b /\xc3\xa9 -Lxy", "y", nullptr},
+      {"/L\xe2\x86\x92x", "", "/L\xe2\x86\x92x"},  // the third character is the arrow
+  };
+  for (const Case& c : cases) {
+    Restart().slash_options_need_separator = true;
+    Fake().raw_command_line = "corvane " + std::string(c.arguments);
+    EXPECT_EQ(0, ExitCodeOf([] { ::Run(); })) << c.arguments;
+    if (c.opened)
+      EXPECT_EQ(ShellRequest(c.opened, nullptr), Calls()[1]) << c.arguments;
+    else if (*c.list)
+      EXPECT_EQ("CreateFile(\"" + std::string(c.list) + "\")", Calls()[0]) << c.arguments;
+    else
+      EXPECT_EQ(kUsage, Calls()) << c.arguments;
+  }
+}
+
 TEST_F(RunTest, PreviewOption) {
   for (const char* option : {"/N", "-n", "/n:anything"}) {
     Restart().raw_command_line = "corvane.exe /X:v.exe " + std::string(option) + " /L:list.txt";
@@ -100,7 +128,7 @@ TEST_F(RunTest, PreviewOption) {
     EXPECT_EQ(0, ExitCodeOf([] { ::Run(); })) << option;
     EXPECT_EQ(Strings({"CreateFile(\"list.txt\")", kPrepareShell, kReadList,
                        "Output(\"program\tv.exe\t\"a\"\")", kReadList, kCloseList,
-                       "FinishOutput(\"Corvane v1.3\")", "ExitProcess(0)"}),
+                       "FinishOutput(\"Corvane v1.3\", null)", "ExitProcess(0)"}),
               Calls())
         << option;
   }

@@ -84,6 +84,7 @@ ListScript TakeListScript(InputCursor& input) {
   script.open_error = kOpenErrors[(flags >> 1) & 3];
   script.close_fails = flags & 8;
   script.forced = kForced[(flags >> 4) & 7];
+  script.linux_port = flags & 0x80;
   script.plan = input.Bytes(input.Byte());
   return script;
 }
@@ -145,7 +146,11 @@ Events EventsOf(const std::vector<fake::ReadResult>& reads) {
 // A byte-order mark at the very start: the first bytes wait until they are a whole mark, or the
 // start of none, or the data ends, and then come together, after any failure met meanwhile. Only
 // the forced encoding's own mark counts (a code page has none); a mark found decides the encoding.
+// With nothing forced and no mark, a zero byte and a non-zero one as the first two make the list
+// UTF-16 (little-endian when the zero is second), so two bytes are waited for, unless the first
+// is a Ctrl-Z, which ends the data either way.
 Events WithoutMark(const Events& events, ListEncoding* encoding) {
+  const bool detect = encoding->coding == ListCoding::kDetect;
   struct Mark {
     std::string bytes;
     ListCoding coding;
@@ -165,6 +170,7 @@ Events WithoutMark(const Events& events, ListEncoding* encoding) {
     bool may_grow = false;
     for (const Mark& mark : marks)
       may_grow = may_grow || (mark.bytes.size() > seen.size() && mark.bytes.rfind(seen, 0) == 0);
+    may_grow = may_grow || (detect && seen.size() < 2 && seen[0] != 26);
     if (!may_grow) break;
   }
   size_t skip = 0;
@@ -173,6 +179,8 @@ Events WithoutMark(const Events& events, ListEncoding* encoding) {
     skip = seen.size();
     encoding->coding = mark.coding;
   }
+  if (detect && skip == 0 && seen.size() >= 2 && (seen[0] == 0) != (seen[1] == 0))
+    encoding->coding = seen[1] == 0 ? ListCoding::kUtf16Le : ListCoding::kUtf16Be;
   const size_t rest = events[k].kind == Event::kEnd ? k : k + 1;
   Events out;
   for (size_t i = 0; i < rest; ++i)
@@ -255,18 +263,24 @@ std::string FromCodePage(uint32_t code_page, const std::string& bytes) {
   return text;
 }
 
-// An entry's characters as UTF-8: a byte-wise list's entry is converted whole.
+// An entry's characters as UTF-8: a byte-wise list's entry is converted whole. A character 0
+// becomes U+FFFD.
 std::string EntryText(const std::u32string& entry, const ListEncoding& encoding) {
   std::string bytes;
   for (char32_t c : entry)
     bytes += IsUtf16(encoding.coding) ? ModelUtf8(c) : std::string(1, static_cast<char>(c));
+  std::string text;
   switch (encoding.coding) {
     case ListCoding::kDetect:
-      return ModelValidUtf8(bytes) ? bytes : FromCodePage(platform::kCodePageAnsi, bytes);
-    case ListCoding::kUtf8: return ModelRepaired(bytes);
-    case ListCoding::kCodePage: return FromCodePage(encoding.code_page, bytes);
-    default: return bytes;
+      text = ModelValidUtf8(bytes) ? bytes : FromCodePage(platform::kCodePageAnsi, bytes);
+      break;
+    case ListCoding::kUtf8: text = ModelRepaired(bytes); break;
+    case ListCoding::kCodePage: text = FromCodePage(encoding.code_page, bytes); break;
+    default: text = bytes;
   }
+  std::string replaced;
+  for (char c : text) replaced += c == 0 ? std::string("\xEF\xBF\xBD") : std::string(1, c);
+  return replaced;
 }
 
 }  // namespace
@@ -444,11 +458,19 @@ std::string ModelTrim(const std::string& s) {
   return s.substr(first, last - first);
 }
 
-std::string ModelQuote(const std::string& entry) {
+std::string ModelQuote(const std::string& entry, bool double_trailing_backslashes) {
   std::string t = ModelTrim(entry);
   if (t.empty() || t.front() != '"') t = '"' + t;
-  if (t.back() != '"') t += '"';
-  return t;
+  if (t.back() == '"') return t;
+  const size_t last_other = t.find_last_not_of('\\');  // the opening quote at the latest
+  if (double_trailing_backslashes) t += t.substr(last_other + 1);
+  return t + '"';
+}
+
+std::string ModelEntryPath(const std::string& entry) {
+  const std::string t = ModelTrim(entry);
+  if (t.size() < 2 || t.front() != '"' || t.back() != '"') return t;
+  return ModelTrim(t.substr(1, t.size() - 2));
 }
 
 std::string ModelDirectory(const std::string& path) {

@@ -48,7 +48,8 @@ class InputCursor {
 // How the list file behaves. Encoded as a flags byte, a count byte and that many read bytes:
 //   flags bit 0: the open fails, with code {2, 3, 5, 32}[bits 1-2]; bit 3: the close fails (6);
 //   bits 4-6: the encoding the list_reader target forces (the run takes /C: instead), one of
-//   detect, UTF-8, UTF-16LE, UTF-16BE, and the fake's code pages 850, 1252, ANSI and OEM.
+//   detect, UTF-8, UTF-16LE, UTF-16BE, and the fake's code pages 850, 1252, ANSI and OEM;
+//   bit 7: the run target follows the Linux port's command-line conventions.
 //   read byte 240 to 255: the read fails with a code from a fixed table (109 among them);
 //   any other byte b: the read brings b % 129 bytes of the content (0: the physical end).
 // After the scripted reads the rest of the content comes in reads of 128, then the end.
@@ -58,6 +59,7 @@ struct ListScript {
   bool close_fails = false;
   uint32_t close_error = 6;
   ListEncoding forced;
+  bool linux_port = false;
   std::string plan;
   std::vector<fake::ReadResult> reads;  // what each read brings; past the last, the end
 };
@@ -105,7 +107,8 @@ std::string ModelUtf8(uint32_t code);
 // The text helpers, by their rules.
 bool ModelBlank(uint32_t c);
 std::string ModelTrim(const std::string& s);
-std::string ModelQuote(const std::string& entry);
+std::string ModelQuote(const std::string& entry, bool double_trailing_backslashes = false);
+std::string ModelEntryPath(const std::string& entry);
 std::string ModelDirectory(const std::string& path);
 bool ModelFullPath(const std::string& path);
 

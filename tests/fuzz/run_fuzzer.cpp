@@ -86,6 +86,9 @@ bool EncodingNamed(const std::string& value, ListEncoding* encoding) {
   }
   if (!number) return false;
   const uint32_t page = static_cast<uint32_t>(std::stoul(key));
+  // Escape bytes switch what the bytes after them mean: ISO-2022 and HZ.
+  for (uint32_t stateful : {50220, 50221, 50222, 50225, 50227, 50229, 52936})
+    if (page == stateful) return false;
   if (std::count(std::begin(fake::kCodePages), std::end(fake::kCodePages), page) == 0) return false;
   for (uint32_t c = 0; c <= 32; ++c)
     if (fake::FakeCodePageCharacter(page, static_cast<unsigned char>(c)) != c) return false;
@@ -110,14 +113,30 @@ class Model {
   uint32_t code = 0;
 
  private:
+  // The character at `at` of an argument: its bytes, 0 past the end.
+  static size_t CharacterAt(const std::string& a, size_t at) {
+    return at < a.size() ? ModelUtf8Step(a, at, a.size() - at).length : 0;
+  }
+
+  // "-" always starts an option; "/" too, but where it starts a Linux path: there only "/" and
+  // one character, or a third character of ":" or "=".
+  bool IsOption(const std::string& a) const {
+    if (a[0] == '-' || (a[0] == '/' && !list_.linux_port)) return true;
+    if (a[0] != '/' || a.size() == 1) return false;
+    const size_t third = 1 + CharacterAt(a, 1);
+    return third == a.size() || a[third] == ':' || a[third] == '=';
+  }
+
   void Body() {
     for (const std::string& argument : arguments_) {
       std::string a = ModelTrim(argument);
       if (a.empty()) continue;  // quoted blanks: neither an option nor a plain argument
-      if (a[0] == '/' || a[0] == '-') {
+      if (IsOption(a)) {
         unsigned char letter = a.size() > 1 ? static_cast<unsigned char>(a[1]) : 0;
         if (letter >= 'a' && letter <= 'z') letter -= 32;
-        std::string value = a.size() > 3 ? a.substr(3) : "";
+        // The letter's character and the one after it, whatever they are, come before the value.
+        const size_t third = 1 + CharacterAt(a, 1);
+        const std::string value = a.substr(std::min(a.size(), third + CharacterAt(a, third)));
         if (letter == 'B') b_ = value;
         if (letter == 'C') c_ = value;
         if (letter == 'E') e_ = value;
@@ -156,7 +175,7 @@ class Model {
       return End(87);
     }
     calls.push_back("CreateFile(" + QuotedCall(l_) + ")");
-    if (list_.open_fails) return End(list_.open_error);
+    if (list_.open_fails) return ListFailure(list_.open_error);
     calls.push_back(kPrepareShell);
     ModelListFile file = ModelReader(list_.reads, encoding);
     size_t reads = 0;
@@ -164,27 +183,31 @@ class Model {
       calls.insert(calls.end(), entry.reads - reads, kReadList);
       reads = entry.reads;
       if (lookup) {
-        // A relative entry is looked up in the current folder.
-        const std::string folder = ModelFullPath(entry.text) ? ModelDirectory(entry.text) : "";
-        calls.push_back("FindExecutable(" + QuotedCall(entry.text) + ", " + QuotedCall(folder) +
+        // The file the quoted entry names; a relative one is looked up in the current folder.
+        const std::string path = ModelEntryPath(entry.text);
+        const std::string folder = ModelFullPath(path) ? ModelDirectory(path) : "";
+        calls.push_back("FindExecutable(" + QuotedCall(path) + ", " + QuotedCall(folder) +
                         ", cleared)");
         fake::FindResult found = FindAnswer(Outcome(lookups_), lookups_);
         ++lookups_;
         exe = found.code > 32 ? found.program.substr(0, kPathRoom - 1) : "";
         exe = exe.substr(0, exe.find('\0'));
       }
-      std::string command = ModelTrim(b_ + " " + ModelQuote(entry.text) + " " + e_);
+      // A started program, unless on Linux, reads backslashes before a quote as escaping it.
+      const bool direct = no_exe && exe.empty();
+      const std::string quoted = ModelQuote(entry.text, !direct && !list_.linux_port);
+      std::string command = ModelTrim(b_ + " " + quoted + " " + e_);
       if (!preview_) {
-        Start(exe, command, no_exe && exe.empty());
-      } else if (!Show(exe, command, no_exe && exe.empty())) {
+        Start(exe, command, direct);
+      } else if (!Show(exe, command, direct)) {
         return End(kOutputError);
       }
     }
     calls.insert(calls.end(), file.reads - reads, kReadList);
-    if (file.failure) return End(file.failure);
+    if (file.failure) return ListFailure(file.failure);
     calls.push_back(kCloseList);
-    if (list_.close_fails) return End(list_.close_error);
-    if (preview_) calls.push_back("FinishOutput(\"" CORVANE_CAPTION "\")");
+    if (list_.close_fails) return ListFailure(list_.close_error);
+    if (preview_) calls.push_back("FinishOutput(\"" CORVANE_CAPTION "\", null)");
     End(0);
   }
 
@@ -212,6 +235,15 @@ class Model {
     std::string handle = PointerCall(reinterpret_cast<uintptr_t>(answer.process));
     if (wait_) calls.push_back("WaitForInputIdle(" + handle + ", 4294967295)");
     calls.push_back("CloseHandle(" + handle + ")");
+  }
+
+  // A preview's box ends with the code it stops for.
+  void ListFailure(uint32_t exit_code) {
+    if (preview_)
+      calls.push_back("FinishOutput(\"" CORVANE_CAPTION "\", " +
+                      QuotedCall("The list could not be read: error " + std::to_string(exit_code)) +
+                      ")");
+    End(exit_code);
   }
 
   void Usage() {
@@ -249,6 +281,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake::State& fake = fake::Reset();
   ApplyListScript(list, fake);
   fake.raw_command_line = line;
+  fake.slash_options_need_separator = list.linux_port;
+  fake.backslashes_escape_quotes = !list.linux_port;
   fake.output_writes_left = FailingOutput(outcomes);
   fake.output_error = kOutputError;
   for (size_t n = 0; n < outcomes.size(); ++n) {

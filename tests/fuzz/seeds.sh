@@ -98,6 +98,11 @@ seed list_reader/utf16-high-at-end "$(list 0 '03')\xff\xfe\x3d\xd8\x00"
 seed list_reader/utf16-ctrl-z "$(list 0 '05 03')\xff\xfe$(u16 LE 'Кᨀ\r\nb\x1ac\r\nd')"
 seed list_reader/utf16-high-then-ctrl-z "$(list 0 '04 02')\xff\xfea\x00\x3d\xd8\x1a\x00b\x00"
 seed list_reader/utf16-fail-mid-unit "$(list 0 '05 f3 03 01')\xff\xfea\x00b\x00\r\x00\n\x00c\x00"
+# No mark: a zero beside a byte that is not makes the list UTF-16; a Ctrl-Z first ends it at once.
+seed list_reader/no-mark-utf16le "$(list 0 '01 01 03')$(u16 LE 'C:\\docs\\é.txt\r\nb\x00c')"
+seed list_reader/no-mark-utf16be "$(list 0 '01 f3 01')$(u16 BE 'ab\r\n')"
+seed list_reader/no-mark-ctrl-z-first "$(list 0 '01')\x1a\x00a\r\n"
+seed list_reader/zero-in-entry "$(list 0 '')\x00\x00abc\x00def.txt\x00\r\n"
 seed list_reader/forced-utf8 "$(list $utf8 '')\xef\xbb\xbfcaf\xe9\r\n\xed\xa0\x80 \xf0\x9f\x98\r\n\xff\xfea"
 seed list_reader/forced-le "$(list $le '01')$(u16 LE 'a\r\nb')\r"
 seed list_reader/forced-le-mark "$(list $le '')\xff\xfe$(u16 LE 'a\r\n')\xff\xfe"
@@ -106,6 +111,7 @@ seed list_reader/forced-850 "$(list $cp850 '')\x82t\xe9\r\n\xef\xbb\xbfb"
 seed list_reader/forced-1252 "$(list $cp1252 '02')\xef\xbb\xbfa\x80\r\n"
 seed list_reader/forced-ansi "$(list $ansi '')\xff\xfea\r\nb\xe9"
 seed list_reader/forced-oem "$(list $oem '')caf\xc3\xa9\r\n"
+seed list_reader/forced-utf8-zeros "$(list $utf8 '')$(u16 LE 'ab\r\n')"
 seed list_reader/open-fails "$(list 5 '')a\r\n"
 seed list_reader/close-fails "$(list 8 '')a\r\nb"
 
@@ -141,6 +147,19 @@ run preview-modes 0 '' '01 00' 'x.exe /N /E:-e /L:l.txt' 'a.foo\r\nb.bar\r\nnul\
 run preview-named 0 '' '' 'x.exe -n /X:v.exe /L:l.txt' '日本 é☺.ext\r\n"q\tr"\r\n'
 run preview-write-fails 0 '' '00 20' 'x.exe /N /L:l.txt' 'a\r\nb\r\nc\r\n'
 run preview-read-fails 0 '08 f4' '' 'x.exe /N /X:v.exe /L:l.txt' 'first\r\nsecond\r\n'
+run lookup-quoted 0 '' '01 01 01' 'x.exe /E:-z /L:l.txt' \
+  '"C:\\a b.txt"\r\n  " D:\\x.txt "  \r\n"docs\\q.txt\r\n'
+# Backslashes before the closing quote: doubled for a program, as written for the shell.
+run trailing-backslashes 0 '' '' 'x.exe /X:v.exe /E:-p /L:l.txt' \
+  'C:\\My Folder\\\r\nD:\\\r\n"E:\\q\\"\r\n\\\r\n'
+run associated-backslashes 0 '' '01 00' 'x.exe /E:-p /L:l.txt' 'd\\\r\ne\\\r\n'
+run option-multibyte-separator 0 '' '' 'x.exe /L\xe2\x86\x92l.txt /X\xc3\xa9v.exe' 'a\r\n'
+run encoding-stateful 0 '' '' 'x.exe /X:v.exe /C:50220 /L:l.txt' 'a\r\n'
+run preview-open-fails 3 '' '' 'x.exe /N /L:l.txt' ''
+# The Linux port's conventions (flag 128): a "/" path is no option, a backslash is a character.
+run linux-path-argument 128 '' '' 'x.exe /tmp/doc.txt' ''
+run linux-path-among-options 128 '' '' 'x.exe /N /Lists/x.txt' 'a\r\n'
+run linux-options 128 '' '' 'x.exe /W /L:l.txt /X=v.exe /\xc3\xa9 -Exy /' 'd\\\r\n'
 run lookup-folders 0 '' '01 01 01 01 01' 'x.exe /E:-z /L:l.txt' \
   '\\\\srv\\share\\f.txt\r\ndocs\\one.txt\r\n\xc3\xa9:\\a.txt\r\nc:x.txt\r\n\\top.txt\r\ncaf\xe9\\b.txt\r\n'
 

@@ -114,13 +114,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       case 9: {
         // All-Blank texts never reach it; for them only a valid text is asked for.
-        Text quoted = QuoteEntry(texts[b]);
-        model[a] = ModelTrim(model[b]).empty() ? S(quoted) : ModelQuote(model[b]);
+        const bool double_backslashes = slots & 16;
+        Text quoted = QuoteEntry(texts[b], double_backslashes);
+        model[a] = ModelTrim(model[b]).empty() ? S(quoted) : ModelQuote(model[b], double_backslashes);
         texts[a] = std::move(quoted);
         break;
       }
       case 10:
         FUZZ_CHECK(IsFullPath(texts[b]) == ModelFullPath(model[b]), Escaped(model[b]));
+        FUZZ_CHECK(S(EntryPath(texts[b])) == ModelEntryPath(model[b]), Escaped(model[b]));
         texts[a] = DirectoryPart(texts[b]);
         model[a] = ModelDirectory(model[b]);
         break;

@@ -111,6 +111,7 @@ TEST_F(LaunchTest, LookupAssociatedProgram) {
     const char* directory;
     uintptr_t code;
     std::string program, want;
+    const char* file = nullptr;  // what is looked up, when not the document as it is
   };
   const std::string probe = "C:\\Probe\\probe.exe";
   const Case cases[] = {
@@ -120,9 +121,11 @@ TEST_F(LaunchTest, LookupAssociatedProgram) {
       {"d:/docs/report.txt", "d:", 31, probe, ""},
       {"\\\\srv\\share\\f.txt", "\\\\srv\\share\\", 42, probe, probe},
       // A relative entry is looked for in the current folder, where the shell opens it: its
-      // folder part is no folder to search from. Used as read, quotes and blanks and all.
+      // folder part is no folder to search from.
       {"docs\\one.txt", "", 42, probe, probe},
-      {"\"D:\\docs\\a b.txt\"  ", "", 0, probe, ""},
+      // Looked up as the file the quoted entry names, a full path or not.
+      {"\"D:\\docs\\a b.txt\"  ", "D:\\docs\\", 42, probe, probe, "D:\\docs\\a b.txt"},
+      {" \"q r.cvt \"", "", 0, probe, "", "q r.cvt"},
       {"\xc3\xa9:\\a.txt", "", 42, probe, probe},  // no drive letter
       {"a.txt", "", ~uintptr_t(4), probe, probe},  // the test is unsigned
       {"a.txt", "", 42, "", ""},
@@ -132,8 +135,8 @@ TEST_F(LaunchTest, LookupAssociatedProgram) {
   for (const Case& c : cases) {
     Restart().find = {{c.code, c.program}};
     EXPECT_EQ(T(c.want), LookupAssociatedProgram(T(c.document))) << c.document << " " << c.code;
-    EXPECT_EQ(Strings({"FindExecutable(\"" + std::string(c.document) + "\", \"" + c.directory +
-                       "\", cleared)"}),
+    EXPECT_EQ(Strings({"FindExecutable(\"" + std::string(c.file ? c.file : c.document) +
+                       "\", \"" + c.directory + "\", cleared)"}),
               Calls());
   }
 }

@@ -49,7 +49,9 @@ TEST_F(ListReaderTest, EntriesInReadsOfAnySize) {
       {"a\r\x1a"
        "b",
        {"a"}},
-      {"\0\0a\0b\r\n"s, {"a\0b"s}},
+      // A zero byte is no character of a name: U+FFFD, and the rest of the entry stays.
+      {"\0\0a\0b\r\n"s, {"a" + kFffd + "b"}},
+      {"abc\0def.txt\0\r\n"s, {"abc" + kFffd + "def.txt" + kFffd}},
       {"", {}},
       {" \t\r\n\n\r", {}},
       {"\x1a"
@@ -75,7 +77,11 @@ TEST_F(ListReaderTest, EntriesInReadsOfAnySize) {
       // č, Ě and ഊ hold the bytes of CR, Ctrl-Z and LF CR (CR LF big-endian): no line ends.
       {kLe + Utf16Bytes(u"č Ě ഊ\r\n"), {"č Ě ഊ"}},
       {kBe + Utf16Bytes(u"ഊ č Ě\r\n", true), {"ഊ č Ě"}},
-      {kLe + Utf16Bytes(u"\0 \t\r\n\0a\0b\x1f"s), {std::string("a\0b\x1f", 4)}},
+      {kLe + Utf16Bytes(u"\0 \t\r\n\0a\0b\x1f"s), {"a" + kFffd + "b\x1f"}},
+      // No mark, but a zero beside a byte that is not: UTF-16, as cmd /u writes it.
+      {Utf16Bytes(u"C:\\docs\\é.txt\r\nb"), {"C:\\docs\\é.txt", "b"}},
+      {Utf16Bytes(u"ab\r\n", true), {"ab"}},
+      {Utf16Bytes(u"ab"), {"a" + kFffd + "b" + kFffd}, kForcedUtf8},
       // Ctrl-Z is the unit 26; a byte 26 in another unit (U+041A, U+1A00) is not.
       {kLe + Utf16Bytes(u"\u041a\u1a00\r\nb\x1a"
                         "c"),
@@ -160,7 +166,8 @@ TEST_F(ListReaderTest, EncodingNames) {
       {"1201", true, ListCoding::kUtf16Be, 0},
       {"850", true, page, 850},
       {"0001252", true, page, 1252},
-      {"37", false},  // the system knows it, but it moves the line ends
+      {"37", false},     // the system knows it, but it moves the line ends
+      {"50220", false},  // and this one, but its escape bytes switch what bytes mean
       {"99999", false},
       {"4294968546", false},
       {"utf-32", false},

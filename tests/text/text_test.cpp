@@ -83,7 +83,7 @@ TEST(TextTest, JoinAndZeroTerminated) {
 TEST(TextTest, AppendDecimal) {
   struct Case { unsigned long long number; int digits; const char* want; };
   const Case cases[] = {{0, 1, "0"},   {7, 3, "007"}, {2026, 4, "2026"}, {120, 3, "120"},
-                        {9, 1, "9"},   {10, 1, "10"}, {999999999999ull, 2, "999999999999"},
+                        {9, 1, "9"},   {10, 1, "10"}, {4294967295u, 1, "4294967295"}, {999999999999ull, 2, "999999999999"},
                         {1000000000000ull, 1, "1000000000000"},
                         {18446744073709551615ull, 1, "18446744073709551615"}};
   for (const Case& c : cases) {
@@ -161,15 +161,37 @@ TEST(Utf8Test, RepairAndCut) {
 }
 
 TEST(HelpersTest, QuoteEntry) {
-  struct Case { const char* entry; const char* want; };
+  struct Case {
+    const char* entry;
+    const char* want;
+    bool double_backslashes = false;
+  };
   const Case cases[] = {
       {"C:\\docs\\a b.txt", "\"C:\\docs\\a b.txt\""},
       {"\"C:\\docs\\a b.txt\"  \t", "\"C:\\docs\\a b.txt\""},
       {"\"abc", "\"abc\""}, {"abc\"", "\"abc\""}, {"a\"b", "\"a\"b\""},
       {"\"", "\""},         {"\"\"", "\"\""},     {"x", "\"x\""},
       {"   ", "\""},  // never passed by the list run; must just not read outside
+      // Backslashes before the quote corvane adds are doubled, and only those.
+      {"C:\\My Folder\\ ", "\"C:\\My Folder\\\\\"", true},
+      {"\"\\\\srv\\a\\\\", "\"\\\\srv\\a\\\\\\\\\"", true},
+      {"\\", "\"\\\\\"", true},
+      {"\"D:\\\"", "\"D:\\\"", true},  // quoted in the list: as written
+      {"C:\\My Folder\\", "\"C:\\My Folder\\\"", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(T(c.want), QuoteEntry(T(c.entry))) << c.entry;
+  for (const Case& c : cases)
+    EXPECT_EQ(T(c.want), QuoteEntry(T(c.entry), c.double_backslashes)) << c.entry;
+}
+
+TEST(HelpersTest, EntryPath) {
+  struct Case { const char* entry; const char* want; };
+  const Case cases[] = {
+      {"  \"C:\\a b.txt\"  \t", "C:\\a b.txt"}, {"\" C:\\a.txt \"", "C:\\a.txt"},
+      {"a.txt  ", "a.txt"},  {"\"abc", "\"abc"}, {"abc\"", "abc\""}, {"a\"b", "a\"b"},
+      {"\"\"a\"\"", "\"a\""},  // one pair only
+      {"\"\"", ""},     {"\"", "\""},  {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(T(c.want), EntryPath(T(c.entry))) << c.entry;
 }
 
 }  // namespace

@@ -47,8 +47,8 @@ const std::vector<Hostile>& Table() {
       {"\xE9t\xE9\xA0\x80\xFF.txt",
        {"-b", "\xE9t\xE9\xA0\x80\xFF.txt", "-e"},
        "\xE9t\xE9\xA0\x80\xFF.txt"},
-      // A NUL ends the text the program is given, as it would on Windows.
-      {B("nul\0after", 9), {"-b", "nul"}, "\"nul"},
+      // A NUL is no character of a name: U+FFFD, and the rest stays.
+      {B("nul\0after", 9), {"-b", "nul\xEF\xBF\xBD" "after", "-e"}, "nul\xEF\xBF\xBD" "after"},
       {"last.txt", {"-b", "last.txt", "-e"}, "last.txt"},
   };
   return table;

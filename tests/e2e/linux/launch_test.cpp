@@ -1,5 +1,6 @@
 // The three ends of the program body and the three list-run modes, through the real binary.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -23,6 +24,7 @@ TEST_F(LaunchTest, UnusableCommandLinesPrintTheUsageLineAndSucceed) {
       {"/X:viewer", "/B:-r"},
       {"/L:"},
       {"/W", "/Q:whatever"},
+      {"/N", "/Lists/x.txt"},  // a path, not /L: a plain argument among others
   };
   for (const Argv& args : command_lines) {
     Outcome outcome = Run(args);
@@ -43,6 +45,7 @@ TEST_F(LaunchTest, SingleArgumentIsHandedToXdgOpen) {
       {{"", "  https://example.org/?a=1&b=2  ", ""}, "https://example.org/?a=1&b=2"},
       {{"\"quoted name.txt\""}, "quoted name.txt"},
       {{"$(touch pwned); x"}, "$(touch pwned); x"},
+      {{"/tmp/doc.txt"}, "/tmp/doc.txt"},  // an absolute path is no option
   };
   std::vector<Argv> expected;
   for (const Case& c : cases) {
@@ -151,14 +154,15 @@ TEST_F(LaunchTest, AssociatedModeStartsEachEntrysDefaultApplication) {
   EXPECT_EQ(outcome.exit_code, 0);
   EXPECT_EQ(outcome.err, "");
   ASSERT_TRUE(WaitFor([&] { return StartCount() >= 5; }));
-  // GIO names the program by its name on PATH; corvane starts it by its full path.
-  const std::string app = AssociatedProgram();
+  // GIO names the program by its name on PATH; corvane starts it by its full path, with the
+  // arguments of its desktop entry first.
+  const std::string app = AssociatedProgram(), own = "--from-desktop-file";
   EXPECT_EQ(SortedArgvs(Starts()), Sorted({
-                                       {app, docs + "a b.ctest", "-z"},
+                                       {app, own, docs + "a b.ctest", "-z"},
                                        {"xdg-open", "\"" + docs + "unknown.zzz\" -z"},
                                        {"xdg-open", "\"" + docs + "missing.ctest\" -z"},
-                                       {app, docs + "a b.ctest", "-z"},
-                                       {app, "docs/c.ctest", "-z"},
+                                       {app, own, docs + "a b.ctest", "-z"},
+                                       {app, own, "docs/c.ctest", "-z"},
                                    }));
   for (const Start& start : Starts()) EXPECT_EQ(start.descriptors, "0,1,2");
 }
@@ -170,7 +174,42 @@ TEST_F(LaunchTest, ABeforeTextAloneAlsoLooksTheProgramUp) {
   Outcome outcome = Run({"/B:--view", "/L:list.txt"});
   EXPECT_EQ(outcome.exit_code, 0);
   ASSERT_TRUE(WaitFor([&] { return StartCount() >= 1; }));
-  EXPECT_EQ(SortedArgvs(Starts()), Sorted({{AssociatedProgram(), "--view", "x.ctest"}}));
+  EXPECT_EQ(SortedArgvs(Starts()),
+            Sorted({{AssociatedProgram(), "--from-desktop-file", "--view", "x.ctest"}}));
+}
+
+// The Exec line's own words come first, its field codes dropped and %% kept as %: a program
+// started through env (or flatpak run) gets what its entry asks for. A program path may be as
+// long as the lookup's room (a Windows path of MAX_PATH characters as UTF-8).
+TEST_F(LaunchTest, AssociatedProgramGetsItsDesktopEntrysArgumentsFirst) {
+  InstallAssociation();
+  const std::string deep = Root() + "/bin/" + std::string(250, 'l');
+  ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
+  ASSERT_EQ(symlink(Recorder().c_str(), (deep + "/corvane-assoc").c_str()), 0);
+  ASSERT_GT(deep.size() + 14, 261u);
+  struct Case {
+    std::string exec;
+    Argv argv;
+  };
+  const Case cases[] = {
+      {"env GREETING=hi corvane-assoc \"two words\" 100%% %F",
+       {"corvane-assoc", "two words", "100%", "x.ctest", "-z"}},
+      {deep + "/corvane-assoc --flag %u", {deep + "/corvane-assoc", "--flag", "x.ctest", "-z"}},
+  };
+  WriteFile(Work() + "/x.ctest", "some text\n");
+  WriteFile(Work() + "/list.txt", ListOf({"x.ctest"}));
+  std::vector<Argv> expected;
+  for (const Case& c : cases) {
+    WriteFile(Root() + "/data/applications/corvane-assoc.desktop",
+              "[Desktop Entry]\nType=Application\nName=corvane test recorder\nExec=" + c.exec +
+                  "\nMimeType=application/x-corvane-test;\n");
+    Outcome outcome = Run({"/E:-z", "/L:list.txt"});
+    EXPECT_EQ(outcome.exit_code, 0) << c.exec;
+    EXPECT_EQ(outcome.err, "") << c.exec;
+    expected.push_back(c.argv);
+    ASSERT_TRUE(WaitFor([&] { return StartCount() >= expected.size(); })) << c.exec;
+  }
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted(expected));
 }
 
 }  // namespace

@@ -195,7 +195,7 @@ TEST_F(ProcessTest, LookupsKeepNothingOpenPerEntry) {
   close(writer);
   EXPECT_EQ(Finish(pid).exit_code, 0);
   for (const Start& start : Starts()) {
-    ASSERT_EQ(start.argv, (Argv{AssociatedProgram(), "x.ctest", "-z"}));
+    ASSERT_EQ(start.argv, (Argv{AssociatedProgram(), "--from-desktop-file", "x.ctest", "-z"}));
     ASSERT_EQ(start.descriptors, "0,1,2");
   }
 }

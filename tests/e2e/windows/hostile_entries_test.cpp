@@ -114,8 +114,8 @@ TEST_F(HostileEntries, NamedProgramGetsEachEntryQuotedAndNothingElse) {
       {"brackets", "file[1].txt", "\"file[1].txt\"", Platform::kExact},
       {"leading_dash", "-readme.txt", "\"-readme.txt\"", Platform::kExact},
       {"100000_bytes", long_entry, "\"" + long_entry + "\"", Platform::kMayCutLongLine},
-      // The shell is handed a zero-terminated text, which ends at the NUL.
-      {"nul_inside", std::string("a\0b.txt", 7), "\"a", Platform::kExact},
+      // A NUL is no character of a name: U+FFFD, and the rest of the entry stays.
+      {"nul_inside", std::string("a\0b.txt", 7), "\"a\xEF\xBF\xBD" "b.txt\"", Platform::kExact},
       // A byte-order mark past the very start is a character of its entry.
       {"byte_order_mark",
        "\xEF\xBB\xBF"

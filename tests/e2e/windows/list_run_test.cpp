@@ -49,7 +49,8 @@ class ListRunAssociated : public E2eTest, public testing::WithParamInterface<Ass
 // text. The list mixes two registered types with one that has none: that entry's text goes to
 // the shell as the thing to open, nothing starts, and the run goes on. An entry in another
 // folder is found by its full path, and by a relative one from the current folder, where the
-// shell opens it too (corvane runs in the test's folder, not in its own).
+// shell opens it too (corvane runs in the test's folder, not in its own); a full path written
+// in quotes, as cmd users do, is found too and passed on as written.
 TEST_P(ListRunAssociated, StartsEachEntrysOwnProgram) {
   const AssociatedRow& row = GetParam();
   MakeFolder("sub dir");
@@ -58,16 +59,17 @@ TEST_P(ListRunAssociated, StartsEachEntrysOwnProgram) {
   WriteFile("c.cvnone", "");
   WriteFile("sub dir\\d e.cvtest", "");
   const std::string full = Path("sub dir\\d e.cvtest");
-  WriteFile("list.txt",
-            "a.cvtest\r\nb.cvalt\r\nc.cvnone\r\n" + full + "\r\nsub dir\\d e.cvtest\r\n");
+  WriteFile("list.txt", "a.cvtest\r\nb.cvalt\r\nc.cvnone\r\n" + full +
+                            "\r\nsub dir\\d e.cvtest\r\n " + Quoted(full) + "  \r\n");
   CorvaneRun run = RunCorvane(std::string(row.options) + " /L:list.txt");
   EXPECT_EQ(0u, run.exit_code);
-  std::vector<ProbeStart> starts = Starts(4);
-  ASSERT_EQ(4u, starts.size());
+  std::vector<ProbeStart> starts = Starts(5);
+  ASSERT_EQ(5u, starts.size());
   const std::pair<std::string, std::string> expected[] = {{Probe(), "\"a.cvtest\""},
                                                           {ProbeAlt(), "\"b.cvalt\""},
                                                           {Probe(), Quoted(full)},
-                                                          {Probe(), "\"sub dir\\d e.cvtest\""}};
+                                                          {Probe(), "\"sub dir\\d e.cvtest\""},
+                                                          {Probe(), Quoted(full)}};
   for (size_t i = 0; i < starts.size(); ++i) {
     EXPECT_EQ(expected[i].first, starts[i].module);
     EXPECT_TRUE(SameCommandLine(
@@ -147,6 +149,21 @@ INSTANTIATE_TEST_SUITE_P(
         NamedRow{"forced_oem", "/C:oem", "\x82\x9B\r\n", {"\"é¢\""}},  // 437
         NamedRow{"forced_850", "/C:850", "\x82t\x82 \xA4\x9B\r\n", {"\"été ñø\""}}),
     [](const testing::TestParamInfo<NamedRow>& info) { return std::string(info.param.label); });
+
+// A folder that ends in a backslash reaches the program as its C runtime splits the command
+// line: the folder, then the after-text. The backslashes before the quote corvane adds are
+// doubled for that.
+TEST_F(E2eTest, ListRunFolderEndingInABackslash) {
+  WriteFile("list.txt", "C:\\My Folder\\\r\nD:\\\r\n");
+  CorvaneRun run = RunCorvane(WithProbe("/E:-p /L:list.txt"));
+  EXPECT_EQ(0u, run.exit_code);
+  std::vector<ProbeStart> starts = Starts(2);
+  ASSERT_EQ(2u, starts.size());
+  EXPECT_TRUE(SameCommandLine(starts[0].command_line,
+                              ShellCommandLine(Probe(), "\"C:\\My Folder\\\\\" -p")));
+  EXPECT_EQ((std::vector<std::string>{"C:\\My Folder\\", "-p"}), starts[0].arguments);
+  EXPECT_EQ((std::vector<std::string>{"D:\\", "-p"}), starts[1].arguments);
+}
 
 TEST_F(E2eTest, ListRunNamedProgramWithBlanksInItsPath) {
   MakeFolder("my tools");

@@ -1,6 +1,7 @@
 // Stand-in for a program that corvane starts. It appends to the log named by CORVANE_PROBE_LOG
-// how it was started (its wide command line, module path and current folder as UTF-8, the show
-// state it was given, when) and when it became ready for input, then exits on its own. Everything it is told
+// how it was started (its wide command line, module path and current folder as UTF-8, the
+// arguments as its C runtime split that line, the show state it was given, when) and when it
+// became ready for input, then exits on its own. Everything it is told
 // comes from the environment, so its command line is exactly what the shell built.
 #include <windows.h>
 
@@ -67,11 +68,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   std::vector<wchar_t> folder(32768);
   GetCurrentDirectoryW(32767, folder.data());
+  // What main's argv would hold, after the program's name, each ended by a zero byte: the way
+  // most programs read the parameters they were given. The ANSI form is enough for the tests
+  // that look at it.
+  std::string arguments;
+  for (int i = 1; i < __argc; ++i) arguments += std::string(__argv[i]) + '\0';
 
   char head[96];
   std::snprintf(head, sizeof head, "S %lld %lu %d ", started, pid, show);
   AppendLine(log, head + Hex(Utf8(module.data())) + " " + Hex(Utf8(GetCommandLineW())) + " " +
-                      Hex(Utf8(folder.data())) + "\n");
+                      Hex(Utf8(folder.data())) + " " + Hex(arguments) + "\n");
 
   // Until the message loop below runs, WaitForInputIdle on this process keeps waiting.
   int delay = _wtoi(Environment(L"CORVANE_PROBE_IDLE_DELAY_MS").c_str());

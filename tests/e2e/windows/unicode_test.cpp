@@ -21,8 +21,11 @@ struct EncodedList {
 std::vector<EncodedList> EncodedLists() {
   std::string lines;
   for (const std::string& document : kDocuments) lines += document + "\r\n";
-  // The last as Windows PowerShell 5.1 writes a list: a mark, UTF-16LE, CR LF.
-  return {{"utf8", lines}, {"utf16le_mark_crlf", "\xFF\xFE" + Utf16Le(lines)}};
+  // As Windows PowerShell 5.1 writes a list: a mark, UTF-16LE, CR LF; and as cmd /u does, with
+  // no mark, which is told by a first character from U+0001 to U+00FF: here a blank line.
+  return {{"utf8", lines},
+          {"utf16le_mark_crlf", "\xFF\xFE" + Utf16Le(lines)},
+          {"utf16le_no_mark_crlf", Utf16Le("\r\n" + lines)}};
 }
 
 enum class Mode { kNamedProgram, kDocuments, kAssociatedProgram };

@@ -85,6 +85,14 @@ want_preview=$(for i in $(seq 1 30); do printf 'program\tviewer.exe\t"e%d"\\n' "
 [ "$box_status" = 0 ] || fail "preview: corvane ended with $box_status after OK"
 [ ! -e probe.log ] || fail "preview: something was started"
 
+# /N on a list it cannot read: the box still comes, with a last line that names the error, and
+# corvane ends with that code.
+show_box preview_failed "\"$corvane_win\" /X:viewer.exe /N /L:missing.txt"
+[ "$(sed -n 's/^text=//p' preview_failed.report 2>/dev/null)" = \
+  'The list could not be read: error 2' ] ||
+  fail "preview_failed: box text is '$(sed -n 's/^text=//p' preview_failed.report 2>/dev/null)'"
+[ "$box_status" = 2 ] || fail "preview_failed: corvane ended with $box_status"
+
 box_win=$(windows_path "$box")
 show_box reference_information "\"$box_win\" show \"$caption\" \"$usage\" 0x40"
 show_box reference_warning "\"$box_win\" show \"$caption\" \"$usage\" 0x30"
