@@ -11,13 +11,14 @@ namespace {
 
 const uint32_t kMostSeconds = 1000000;
 
-// Digits only, at most nine of them, so that the number fits.
-bool SmallNumberOf(const Text& digits, uint32_t* number) {
-  if (digits.Empty() || digits.Length() > 9) return false;
+// Digits only, however many, for a number no greater than most.
+bool NumberUpTo(const Text& digits, uint32_t most, uint32_t* number) {
+  if (digits.Empty()) return false;
   *number = 0;
   for (size_t i = 1; i <= digits.Length(); ++i) {
     if (digits.At(i) < '0' || digits.At(i) > '9') return false;
     *number = *number * 10 + (digits.At(i) - '0');
+    if (*number > most) return false;
   }
   return true;
 }
@@ -73,8 +74,7 @@ bool ShowStateOf(const Text& state, int32_t* show) {
     return true;
   }
   uint32_t number = 0;
-  if (!SmallNumberOf(state, &number) || number > static_cast<uint32_t>(platform::kShowLast))
-    return false;
+  if (!NumberUpTo(state, static_cast<uint32_t>(platform::kShowLast), &number)) return false;
   *show = static_cast<int32_t>(number);
   return true;
 }
