@@ -23,12 +23,20 @@ inline void PrintTo(const Text& t, std::ostream* out) { *out << testing::PrintTo
 // what a zero-filled record holds, with cbSize, fMask (NOCLOSEPROCESS | NOASYNC) and the default
 // show state (direct mode too: a document opened hidden would get a window no one can see or
 // close).
-inline std::string ShellRequest(const std::string& file, const char* parameters) {
+// The options that shape a start may add FLAG_NO_UI (1024) to the mask, a verb, a folder and
+// another show state.
+inline std::string ShellRequest(const std::string& file, const char* parameters,
+                                const char* verb = nullptr, const char* folder = nullptr,
+                                int show = 10, int mask = 320) {
+  const auto quoted = [](const char* text) {
+    return text ? "\"" + std::string(text) + "\"" : std::string("null");
+  };
   return "ShellExecute(cbSize=" + std::to_string(sizeof(platform::ShellExecuteRecord)) +
-         " fMask=320 hwnd=null lpVerb=null lpFile=\"" + file + "\" lpParameters=" +
-         (parameters ? "\"" + std::string(parameters) + "\"" : std::string("null")) +
-         " lpDirectory=null nShow=10 hInstApp=null lpIDList=null lpClass=null hkeyClass=null"
-         " dwHotKey=0 hIcon=null hProcess=null)";
+         " fMask=" + std::to_string(mask) + " hwnd=null lpVerb=" + quoted(verb) + " lpFile=\"" +
+         file + "\" lpParameters=" + quoted(parameters) + " lpDirectory=" + quoted(folder) +
+         " nShow=" + std::to_string(show) +
+         " hInstApp=null lpIDList=null lpClass=null hkeyClass=null dwHotKey=0 hIcon=null"
+         " hProcess=null)";
 }
 // The fake hands out process handles 0x100, 0x104, ...; the n-th start (from 0) got this one.
 inline std::string Handle(int n) {

@@ -16,6 +16,11 @@ size_t CharacterLength(const Text& text, size_t position) {
   return Utf8Step(text.Bytes() + position - 1, text.Length() - position + 1, &valid);
 }
 
+void Give(OptionValue* option, const Text& value) {
+  option->given = true;
+  option->value = value;
+}
+
 // Where the letter's character ends, 1-based: the character after it comes next.
 size_t AfterLetter(const Text& argument) { return 2 + CharacterLength(argument, 2); }
 
@@ -41,8 +46,16 @@ void ApplyOption(const Text& option) {
     case 'E': EParams = value; break;
     case 'L': FileList = value; break;
     case 'X': ExeFile = value; break;
-    case 'W': WaitIdle = false; break;
+    case 'W': Wait = WaitMode::kNone; break;
+    case 'F': Wait = WaitMode::kEnd; break;
     case 'N': Preview = true; break;
+    case 'Q': Quiet = true; break;
+    case 'O': Give(&LogFile, value); break;
+    case 'T': Give(&WaitBound, value); break;
+    case 'V': Give(&Verb, value); break;
+    case 'S': Give(&ShowState, value); break;
+    case 'D': Give(&StartFolder, value); break;
+    case 'P': Give(&PauseTime, value); break;
     default: break;  // not ours: ignored without a word
   }
 }
@@ -58,8 +71,12 @@ void RunCommandLine() {
       continue;
     }
     if (count == 1) {
-      PrepareShell();
-      StartInstance(Text(), argument, true);
+      const StartSettings settings;
+      PrepareShell(settings);
+      StartRequest request;
+      request.command = argument;
+      request.direct = true;
+      StartInstance(request, settings);
     } else {
       ShowUsageBox();
     }

@@ -1,12 +1,21 @@
 #include "driver/settings.h"
 
+#include <initializer_list>
+
 Text ExeFile;
 Text FileList;
 Text BParams;
 Text EParams;
 Text Encoding;
-bool WaitIdle = true;
+WaitMode Wait = WaitMode::kInputIdle;
 bool Preview = false;
+bool Quiet = false;
+OptionValue LogFile;
+OptionValue WaitBound;
+OptionValue Verb;
+OptionValue ShowState;
+OptionValue StartFolder;
+OptionValue PauseTime;
 
 void ResetSettings() {
   ExeFile = Text();
@@ -14,6 +23,9 @@ void ResetSettings() {
   BParams = Text();
   EParams = Text();
   Encoding = Text();
-  WaitIdle = true;
+  Wait = WaitMode::kInputIdle;
   Preview = false;
+  Quiet = false;
+  for (OptionValue* option : {&LogFile, &WaitBound, &Verb, &ShowState, &StartFolder, &PauseTime})
+    *option = OptionValue();
 }

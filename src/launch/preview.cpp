@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "text/helpers.h"
 
 namespace {
 
@@ -16,24 +15,32 @@ void AppendShellText(Text* line, const Text& text) {
 
 }  // namespace
 
-void PreviewInstance(const Text& program, const Text& command, bool direct) {
-  Text line;
-  if (direct) {
-    line.Append("open\t", 5);
+void AppendRequestFields(Text* line, const StartRequest& request, const StartSettings& settings) {
+  if (request.direct) {
+    line->Append("open\t", 5);
   } else {
-    line.Append("program\t", 8);
-    AppendShellText(&line, program);
-    line.Append('\t');
+    line->Append("program\t", 8);
+    AppendShellText(line, request.program);
+    line->Append('\t');
   }
-  AppendShellText(&line, command);
+  AppendShellText(line, request.command);
+  if (!settings.report_verb_and_folder) return;
+  line->Append('\t');
+  AppendShellText(line, settings.verb);
+  line->Append('\t');
+  AppendShellText(line, request.folder);
+}
+
+void PreviewInstance(const StartRequest& request, const StartSettings& settings) {
+  Text line;
+  AppendRequestFields(&line, request, settings);
   if (!platform::WriteOutputLine(line.Bytes(), line.Length()))
     platform::EndProcess(platform::LastErrorCode());
 }
 
 void FinishPreview(const char* box_caption, uint32_t list_error) {
-  Text last_line;
-  if (list_error != 0)
-    last_line = JoinTexts({Text(kListError, sizeof kListError - 1), DecimalText(list_error)});
+  Text last_line(kListError, sizeof kListError - 1);
+  AppendDecimal(&last_line, list_error);
   const bool finished =
       platform::FinishOutput(box_caption, list_error != 0 ? ZeroTerminatedOf(last_line) : nullptr);
   if (!finished && list_error == 0) platform::EndProcess(platform::LastErrorCode());

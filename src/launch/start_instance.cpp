@@ -2,29 +2,64 @@
 
 #include <cstring>
 
-#include "driver/settings.h"
-#include "platform/platform.h"
+namespace {
 
-void PrepareShell() { platform::PrepareShell(platform::kComApartmentNoDde); }
+const char* TextOrNull(const Text& text) { return text.Empty() ? nullptr : ZeroTerminatedOf(text); }
 
-void StartInstance(const Text& program, const Text& command, bool direct) {
+// The wait the settings ask for, and what it tells of the started program.
+void Wait(void* process, const StartSettings& settings, StartOutcome* outcome) {
+  platform::WaitResult waited = platform::WaitResult::kDone;
+  if (settings.wait == WaitMode::kInputIdle) {
+    waited = platform::WaitUntilInputIdle(process, settings.wait_bound_ms);
+  } else if (settings.wait == WaitMode::kEnd) {
+    uint32_t exit_code = 0;
+    waited = platform::WaitUntilEnded(process, settings.wait_bound_ms, &exit_code);
+    if (waited == platform::WaitResult::kDone) {
+      outcome->result = StartResult::kExited;
+      outcome->code = exit_code;
+    }
+  }
+  if (waited == platform::WaitResult::kTimedOut) outcome->result = StartResult::kTimedOut;
+}
+
+}  // namespace
+
+void PrepareShell(const StartSettings& settings) {
+  platform::PrepareShell(platform::kComApartmentNoDde);
+  if (settings.wait == WaitMode::kEnd) platform::KeepExitCodes();
+}
+
+StartOutcome StartInstance(const StartRequest& request, const StartSettings& settings) {
   platform::ShellExecuteRecord record;
   std::memset(&record, 0, sizeof record);
   record.cbSize = sizeof record;
-  // Not SEE_MASK_FLAG_NO_UI: a failed start is left to the shell to report. NOASYNC: the shell
-  // may finish a start on another thread, which corvane's exit right after would cut short.
-  record.fMask = platform::kSeeMaskNoCloseProcess | platform::kSeeMaskNoAsync;
-  if (direct) {
-    record.lpFile = ZeroTerminatedOf(command);
+  // Without quiet a failed start is left to the shell to report. NOASYNC: the shell may finish a
+  // start on another thread, which corvane's exit right after would cut short.
+  record.fMask = platform::kSeeMaskNoCloseProcess | platform::kSeeMaskNoAsync |
+                 (settings.quiet ? platform::kSeeMaskFlagNoUi : 0);
+  record.lpVerb = TextOrNull(settings.verb);
+  if (request.direct) {
+    record.lpFile = ZeroTerminatedOf(request.command);
     record.lpParameters = nullptr;
   } else {
-    record.lpFile = ZeroTerminatedOf(program);
-    record.lpParameters = ZeroTerminatedOf(command);
+    record.lpFile = ZeroTerminatedOf(request.program);
+    record.lpParameters = ZeroTerminatedOf(request.command);
   }
+  record.lpDirectory = TextOrNull(request.folder);
   // Direct mode too: a document opened hidden gets a window the user can neither see nor close.
-  record.nShow = platform::kShowDefault;
-  if (!platform::ShellExecuteRequest(&record)) return;
-  if (!record.hProcess) return;
-  if (WaitIdle) platform::WaitUntilInputIdle(record.hProcess, platform::kInfinite);
+  record.nShow = settings.show;
+  StartOutcome outcome;
+  if (!platform::ShellExecuteRequest(&record)) {
+    outcome.result = StartResult::kFailed;
+    // Some refusals leave only the old SE_ERR_ code in hInstApp.
+    outcome.code = platform::LastErrorCode();
+    if (outcome.code == 0) outcome.code = static_cast<uint32_t>(
+        reinterpret_cast<uintptr_t>(record.hInstApp));
+    return outcome;
+  }
+  if (!record.hProcess) return outcome;
+  outcome.process_id = platform::ProcessId(record.hProcess);
+  Wait(record.hProcess, settings, &outcome);
   platform::CloseProcessHandle(record.hProcess);
+  return outcome;
 }

@@ -1,6 +1,7 @@
 #include "platform/fake.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -120,6 +121,7 @@ bool ShellExecuteRequest(ShellExecuteRecord* r) {
     result = state.shell.front();
     state.shell.pop_front();
   }
+  r->hInstApp = reinterpret_cast<void*>(result.inst_app);
   if (!result.ok) {
     state.last_error = result.error;
     return false;
@@ -128,9 +130,60 @@ bool ShellExecuteRequest(ShellExecuteRecord* r) {
   return true;
 }
 
-void WaitUntilInputIdle(void* process, uint32_t milliseconds) {
+namespace {
+WaitResult ScriptedWait(uint32_t* exit_code) {
+  fake::WaitScript script{static_cast<int>(WaitResult::kDone), 0};
+  if (!state.waits.empty()) {
+    script = state.waits.front();
+    state.waits.pop_front();
+  }
+  if (exit_code) *exit_code = script.exit_code;
+  return static_cast<WaitResult>(script.result);
+}
+}  // namespace
+
+WaitResult WaitUntilInputIdle(void* process, uint32_t milliseconds) {
   fake::Record("WaitForInputIdle(" + fake::Pointer(process) + ", " + fake::Number(milliseconds) +
                ")");
+  return ScriptedWait(nullptr);
+}
+
+WaitResult WaitUntilEnded(void* process, uint32_t milliseconds, uint32_t* exit_code) {
+  fake::Record("WaitForSingleObject(" + fake::Pointer(process) + ", " +
+               fake::Number(milliseconds) + ")");
+  return ScriptedWait(exit_code);
+}
+
+void KeepExitCodes() { fake::Record("KeepExitCodes()"); }
+
+// A made-up process id that tells the starts apart.
+uint32_t ProcessId(void* process) {
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(process));
+}
+
+bool VerbKnown(const char* verb) {
+  if (!state.only_open_verb || !*verb) return true;
+  std::string lower(verb);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "open";
+}
+
+// Two lines with a tab and trailing blanks, as FormatMessageW's texts end in ".\r\n".
+size_t ErrorMessage(uint32_t code, char* out, size_t room) {
+  std::string message = "Error\t" + fake::Number(code) + ".\r\nSecond line.\r\n";
+  if (message.size() <= room) std::memcpy(out, message.data(), message.size());
+  return message.size();
+}
+
+void Pause(uint32_t milliseconds) { fake::Record("Sleep(" + fake::Number(milliseconds) + ")"); }
+
+// 2026-12-09T07:45:02.120, ahead of UTC as the test says.
+LocalTime LocalTimeNow() { return {2026, 12, 9, 7, 45, 2, 120, state.utc_offset_minutes}; }
+
+size_t FullPath(const char* path, char* out, size_t room) {
+  std::string full = state.current_folder + "\\" + path;
+  if (full.size() <= room) std::memcpy(out, full.data(), full.size());
+  return full.size();
 }
 
 void CloseProcessHandle(void* process) {
@@ -197,6 +250,22 @@ bool CloseFile(void* file) {
   fake::Record("CloseHandle(" + fake::Pointer(file) + ")");
   if (state.close_ok) return true;
   state.last_error = state.close_error;
+  return false;
+}
+
+bool OpenForAppending(const char* path, void** file) {
+  fake::Record("CreateFile(" + fake::Quoted(path) + ", append)");
+  *file = reinterpret_cast<void*>(uintptr_t(0x106));
+  if (state.log_open_ok) return true;
+  state.last_error = state.log_open_error;
+  return false;
+}
+
+bool AppendLine(void* file, const char* text, size_t length) {
+  fake::Record("AppendLine(" + fake::Pointer(file) + ", " + fake::Quoted(std::string(text, length)) +
+               ")");
+  if (state.log_writes_left < 0 || state.log_writes_left-- > 0) return true;
+  state.last_error = state.log_error;
   return false;
 }
 

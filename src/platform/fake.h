@@ -19,6 +19,13 @@ struct ShellResult {
   bool ok;
   void* process;  // what the shell puts in hProcess
   uint32_t error;
+  uintptr_t inst_app = 0;  // what the shell puts in hInstApp
+};
+
+// How a wait for a started program ends.
+struct WaitScript {
+  int result;  // a platform::WaitResult
+  uint32_t exit_code;
 };
 
 struct FindResult {
@@ -50,6 +57,15 @@ struct State {
 
   int output_writes_left = -1;  // writes that succeed before one fails; -1: all succeed
   uint32_t output_error = 232;
+
+  std::deque<WaitScript> waits;  // when empty: the wait is done, the exit code 0
+  bool only_open_verb = false;   // as on Linux
+  std::string current_folder = "C:\\work";
+  bool log_open_ok = true;
+  uint32_t log_open_error = 3;
+  int log_writes_left = -1;  // as output_writes_left
+  uint32_t log_error = 112;
+  int32_t utc_offset_minutes = 60;  // of the time every start is asked at
 
   uint32_t last_error = 0;
   uintptr_t next_process = 0x100;

@@ -34,8 +34,13 @@ struct ShellExecuteRecord {
 
 const uint32_t kSeeMaskNoCloseProcess = 0x40;
 const uint32_t kSeeMaskNoAsync = 0x100;
+const uint32_t kSeeMaskFlagNoUi = 0x400;
 const int32_t kShowHide = 0;
+const int32_t kShowNormal = 1;
+const int32_t kShowMaximized = 3;
+const int32_t kShowMinNoActive = 7;
 const int32_t kShowDefault = 10;
+const int32_t kShowLast = 11;  // SW_FORCEMINIMIZE, the highest show state
 const uint32_t kInfinite = 0xFFFFFFFF;
 const uint32_t kIconInformation = 0x40;
 const uint32_t kBrokenPipe = 109;
@@ -83,10 +88,40 @@ bool FinishOutput(const char* box_caption, const char* box_last_line);
 void PrepareShell(uint32_t flags);
 // ShellExecuteExW: true on success, with record->hProcess set or null.
 bool ShellExecuteRequest(ShellExecuteRecord* record);
-// WaitForInputIdle; its result is of no use to corvane.
-void WaitUntilInputIdle(void* process, uint32_t milliseconds);
+// Whether a wait for a started program ended because the program got there, because the bound
+// passed first, or because it could not be waited for (it has no message queue, say).
+enum class WaitResult { kDone, kTimedOut, kFailed };
+// WaitForInputIdle.
+WaitResult WaitUntilInputIdle(void* process, uint32_t milliseconds);
+// WaitForSingleObject on the process, then GetExitCodeProcess into *exit_code once it has ended.
+WaitResult WaitUntilEnded(void* process, uint32_t milliseconds, uint32_t* exit_code);
+// Once, before the first start whose end will be waited for. Linux lets the kernel reap started
+// programs at once, which loses their exit codes; from here on it keeps them.
+void KeepExitCodes();
+// GetProcessId of a started process's handle; 0 when there is none to tell.
+uint32_t ProcessId(void* process);
 // CloseHandle of a started process's handle.
 void CloseProcessHandle(void* process);
+// Whether the shell knows what to do with this verb on some file; the empty verb is the default.
+// Windows leaves that to each file type; Linux knows only "open".
+bool VerbKnown(const char* verb);
+// FormatMessageW of a system error code as UTF-8 (Linux: strerror, or GIO's words for a document
+// without an application): the bytes the text needs, written to out only when they fit in room.
+size_t ErrorMessage(uint32_t code, char* out, size_t room);
+
+// Sleep.
+void Pause(uint32_t milliseconds);
+
+// The local time, to the millisecond, and how far it is ahead of UTC.
+struct LocalTime {
+  uint32_t year, month, day, hour, minute, second, millisecond;
+  int32_t utc_offset_minutes;
+};
+LocalTime LocalTimeNow();
+
+// GetFullPathNameW: a relative path made full from the current folder. The bytes the full path
+// needs, written to out only when they fit in room; 0 when it cannot be made.
+size_t FullPath(const char* path, char* out, size_t room);
 // FindExecutableW: a code above 32 means the program's path was written to result, which has
 // kPathRoom bytes.
 uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result);
@@ -102,8 +137,14 @@ size_t CodePageToUtf8(uint32_t code_page, const char* bytes, size_t length, char
 bool OpenForReading(const char* path, void** file);
 // ReadFile of at most room bytes; *count is what arrived.
 bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count);
-// CloseHandle of the list file.
+// CloseHandle of the list file or the run log.
 bool CloseFile(void* file);
+// CreateFileW for appending only, sharing reads and writes, created when missing: so that
+// several runs may append to one log at once.
+bool OpenForAppending(const char* path, void** file);
+// One line and the system's line end (CR LF on Windows, LF on Linux) in one write, so that lines
+// appended by several runs at once never mix.
+bool AppendLine(void* file, const char* text, size_t length);
 // GetLastError: the code of the most recent failed call above.
 uint32_t LastErrorCode();
 

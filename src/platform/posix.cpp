@@ -6,11 +6,16 @@
 #include <gio/gio.h>
 #include <iconv.h>
 #include <signal.h>
+#include <poll.h>
 #include <spawn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <new>
@@ -34,6 +39,12 @@ const uintptr_t kFound = 42;
 int argument_count = 0;
 char** arguments = nullptr;
 uint32_t last_error = 0;
+bool keeping_exit_codes = false;
+
+// Windows' ERROR_NO_ASSOCIATION, for a document that no application handles, and GIO's words
+// for it.
+const uint32_t kNoAssociationError = 1155;
+const char kNoAssociationMessage[] = "No application is registered as handling this file";
 // The list is read from corvane's own standard input: a started program that inherited it
 // would eat the entries still to come.
 bool list_on_standard_input = false;
@@ -75,6 +86,7 @@ uint32_t CodeOf(int error) {
     case EIO: return 30;            // ERROR_READ_FAULT
     case EPIPE: return 232;         // ERROR_NO_DATA: the reader of a pipe has gone
     case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
+    case ENOSPC: return 112;        // ERROR_DISK_FULL
     default: return static_cast<uint32_t>(error);
   }
 }
@@ -113,7 +125,12 @@ std::string Unquoted(const std::string& text) {
 // The program and its arguments; false when it could not start. The child sees only the
 // standard descriptors, as a program the shell starts inherits no handles, and gets back
 // the SIGCHLD and SIGPIPE defaults that corvane itself gave up.
-bool Spawn(const std::vector<std::string>& words, void** process, int* error) {
+bool Spawn(const std::vector<std::string>& words, const char* folder, void** process, int* error) {
+  // Programs whose end was waited for in vain are reaped once they are done, so that none stays a
+  // zombie for the rest of the run.
+  if (keeping_exit_codes)
+    while (waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
   std::vector<char*> argv;
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -122,6 +139,8 @@ bool Spawn(const std::vector<std::string>& words, void** process, int* error) {
   if (list_on_standard_input)
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  // A folder that cannot be entered fails the start, as it would on Windows.
+  if (folder) posix_spawn_file_actions_addchdir_np(&actions, folder);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t defaults;
@@ -166,15 +185,23 @@ std::vector<std::string> ExecWords(const char* exec) {
   return words;
 }
 
-// The default application's program for the document's content type, by its full path, and
-// the arguments its Exec line gives it; empty when there is none. GIO's local file system is
-// asked directly, so no VFS module (and no session bus) is ever brought in for a lookup.
-std::vector<std::string> DefaultCommandFor(const char* path) {
+// The default application for the document's content type, or null; the caller unrefs it. GIO's
+// local file system is asked directly, so no VFS module (and no session bus) is ever brought in.
+GAppInfo* DefaultApplicationFor(const char* path) {
   GFile* document = g_vfs_get_file_for_path(g_vfs_get_local(), path);
   GFileInfo* details = g_file_query_info(document, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
                                          G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
   const char* type = details ? g_file_info_get_content_type(details) : nullptr;
   GAppInfo* application = type ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
+  if (details) g_object_unref(details);
+  g_object_unref(document);
+  return application;
+}
+
+// The default application's program for the document, by its full path, and the arguments its
+// Exec line gives it; empty when there is none.
+std::vector<std::string> DefaultCommandFor(const char* path) {
+  GAppInfo* application = DefaultApplicationFor(path);
   std::vector<std::string> words =
       ExecWords(application ? g_app_info_get_commandline(application) : nullptr);
   char* program = words.empty() || words[0].empty() ? nullptr
@@ -185,14 +212,33 @@ std::vector<std::string> DefaultCommandFor(const char* path) {
     words.clear();
   g_free(program);
   if (application) g_object_unref(application);
-  if (details) g_object_unref(details);
-  g_object_unref(document);
   return words;
 }
 
 bool NamesStandardInput(const char* path) {
   for (const char* name : {"/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"})
     if (strcmp(path, name) == 0) return true;
+  return false;
+}
+
+// A document that is there and that no application handles: xdg-open would only fail later, out
+// of corvane's sight. Anything else (a URL, a name xdg-open may know) goes to xdg-open.
+bool LacksApplication(const std::string& target, const char* folder) {
+  std::string path = target;
+  if (folder && !path.empty() && path[0] != '/') path = std::string(folder) + "/" + path;
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  GAppInfo* application = DefaultApplicationFor(path.c_str());
+  if (!application) return true;
+  g_object_unref(application);
+  return false;
+}
+
+// Sets the start's failure code; unless the request asks for quiet, also reports it.
+bool StartFailed(const ShellExecuteRecord* record, int code, const char* doing,
+                 const std::string& subject, const char* why) {
+  last_error = static_cast<uint32_t>(code);
+  if (!(record->fMask & kSeeMaskFlagNoUi)) ReportFailure(doing, subject, why);
   return false;
 }
 
@@ -268,6 +314,7 @@ void PrepareShell(uint32_t) {}
 bool ShellExecuteRequest(ShellExecuteRecord* record) {
   std::vector<std::string> words;
   int error = 0;
+  const char* folder = record->lpDirectory;
   // What a lookup found goes with the start that follows it, and with no other.
   std::vector<std::string> own_words;
   own_words.swap(looked_up);
@@ -282,25 +329,113 @@ bool ShellExecuteRequest(ShellExecuteRecord* record) {
       if (word.Empty()) break;
       words.emplace_back(word.Bytes(), word.Length());
     }
-    if (words[0].empty()) {
-      ReportFailure("start", "a program without a name", strerror(ENOENT));
-      return false;
-    }
-    if (Spawn(words, &record->hProcess, &error)) return true;
-    ReportFailure("start", words[0], strerror(error));
-    return false;
+    if (words[0].empty())
+      return StartFailed(record, ENOENT, "start", "a program without a name", strerror(ENOENT));
+    if (Spawn(words, folder, &record->hProcess, &error)) return true;
+    return StartFailed(record, error, "start", words[0], strerror(error));
   }
   std::string target = Unquoted(record->lpFile);
+  if (LacksApplication(target, folder))
+    return StartFailed(record, kNoAssociationError, "open", target, kNoAssociationMessage);
   // xdg-open takes a leading "-" for an option it does not know; no URL starts with one,
   // so such a target is a file and "./" names the same one.
   if (!target.empty() && target[0] == '-') target.insert(0, "./");
   words = {"xdg-open", target};
-  if (Spawn(words, &record->hProcess, &error)) return true;
-  ReportFailure("open", target, (std::string("xdg-open: ") + strerror(error)).c_str());
-  return false;
+  if (Spawn(words, folder, &record->hProcess, &error)) return true;
+  return StartFailed(record, error, "open", target,
+                     (std::string("xdg-open: ") + strerror(error)).c_str());
 }
 
-void WaitUntilInputIdle(void*, uint32_t) {}
+// Linux has no input-idle: the wait is over at once.
+WaitResult WaitUntilInputIdle(void*, uint32_t) { return WaitResult::kDone; }
+
+WaitResult WaitUntilEnded(void* process, uint32_t milliseconds, uint32_t* exit_code) {
+  const pid_t pid = static_cast<pid_t>(reinterpret_cast<intptr_t>(process));
+  int status = 0;
+  pid_t ended;
+  if (milliseconds == kInfinite) {
+    do ended = waitpid(pid, &status, 0);
+    while (ended < 0 && errno == EINTR);
+  } else {
+    // A descriptor that becomes readable when the child ends, so the bound needs no polling.
+    timespec now, deadline;
+    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    deadline.tv_sec += milliseconds / 1000;
+    deadline.tv_nsec += (milliseconds % 1000) * 1000000L;
+    const int watch = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    for (;;) {
+      ended = waitpid(pid, &status, WNOHANG);
+      clock_gettime(CLOCK_MONOTONIC, &now);
+      long long left = (deadline.tv_sec - now.tv_sec) * 1000LL +
+                       (deadline.tv_nsec - now.tv_nsec) / 1000000L;
+      if (ended != 0 || left <= 0) break;
+      if (watch >= 0) {
+        pollfd ready = {watch, POLLIN, 0};
+        poll(&ready, 1, static_cast<int>(left));
+      } else {
+        timespec pause = {0, (left < 10 ? left : 10) * 1000000L};  // an old kernel: look often
+        nanosleep(&pause, nullptr);
+      }
+    }
+    if (watch >= 0) close(watch);
+    if (ended == 0) return WaitResult::kTimedOut;
+  }
+  if (ended < 0) return WaitResult::kFailed;
+  // A program killed by a signal ends as a shell reports it: 128 and the signal's number.
+  *exit_code = static_cast<uint32_t>(WIFEXITED(status) ? WEXITSTATUS(status)
+                                                       : 128 + WTERMSIG(status));
+  return WaitResult::kDone;
+}
+
+void KeepExitCodes() {
+  keeping_exit_codes = true;
+  signal(SIGCHLD, SIG_DFL);
+}
+
+uint32_t ProcessId(void* process) {
+  return static_cast<uint32_t>(reinterpret_cast<intptr_t>(process));
+}
+
+// xdg-open and the default applications know one verb.
+bool VerbKnown(const char* verb) { return !*verb || strcasecmp(verb, "open") == 0; }
+
+size_t ErrorMessage(uint32_t code, char* out, size_t room) {
+  const char* message =
+      code == kNoAssociationError ? kNoAssociationMessage : strerror(static_cast<int>(code));
+  const size_t length = strlen(message);
+  if (length <= room) memcpy(out, message, length);
+  return length;
+}
+
+void Pause(uint32_t milliseconds) {
+  timespec left = {static_cast<time_t>(milliseconds / 1000),
+                   static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}
+
+LocalTime LocalTimeNow() {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm local;
+  localtime_r(&now.tv_sec, &local);
+  return {static_cast<uint32_t>(local.tm_year + 1900), static_cast<uint32_t>(local.tm_mon + 1),
+          static_cast<uint32_t>(local.tm_mday),        static_cast<uint32_t>(local.tm_hour),
+          static_cast<uint32_t>(local.tm_min),         static_cast<uint32_t>(local.tm_sec),
+          static_cast<uint32_t>(now.tv_nsec / 1000000), static_cast<int32_t>(local.tm_gmtoff / 60)};
+}
+
+size_t FullPath(const char* path, char* out, size_t room) {
+  std::string full = path;
+  if (full.empty() || full[0] != '/') {
+    char* folder = getcwd(nullptr, 0);
+    if (!folder) return 0;
+    full = std::string(folder) + (strcmp(folder, "/") == 0 ? "" : "/") + full;
+    free(folder);
+  }
+  if (full.size() <= room) memcpy(out, full.data(), full.size());
+  return full.size();
+}
 
 void CloseProcessHandle(void*) {}
 
@@ -375,6 +510,36 @@ bool OpenForReading(const char* path, void** file) {
                            (known && fstat(0, &input) == 0 && input.st_dev == info.st_dev &&
                             input.st_ino == info.st_ino);
   *file = reinterpret_cast<void*>(static_cast<intptr_t>(descriptor));
+  return true;
+}
+
+bool OpenForAppending(const char* path, void** file) {
+  *file = nullptr;
+  int descriptor = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+  if (descriptor < 0) {
+    last_error = OpenFailureCode(errno, path);
+    return false;
+  }
+  *file = reinterpret_cast<void*>(static_cast<intptr_t>(descriptor));
+  return true;
+}
+
+bool AppendLine(void* file, const char* text, size_t length) {
+  const int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(file));
+  std::string line(text, length);
+  line += '\n';
+  const char* at = line.data();
+  size_t left = line.size();
+  while (left > 0) {
+    ssize_t written = write(descriptor, at, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      last_error = written < 0 ? CodeOf(errno) : CodeOf(EIO);
+      return false;
+    }
+    at += written;
+    left -= static_cast<size_t>(written);
+  }
   return true;
 }
 

@@ -36,8 +36,10 @@ CORVANE_SAME_MEMBER(dwHotKey);
 CORVANE_SAME_MEMBER(hIcon);
 CORVANE_SAME_MEMBER(hProcess);
 static_assert(kSeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS &&
-                  kSeeMaskNoAsync == SEE_MASK_NOASYNC && kShowHide == SW_HIDE &&
-                  kShowDefault == SW_SHOWDEFAULT && kInfinite == INFINITE &&
+                  kSeeMaskNoAsync == SEE_MASK_NOASYNC && kSeeMaskFlagNoUi == SEE_MASK_FLAG_NO_UI &&
+                  kShowHide == SW_HIDE && kShowNormal == SW_SHOWNORMAL &&
+                  kShowMaximized == SW_SHOWMAXIMIZED && kShowMinNoActive == SW_SHOWMINNOACTIVE &&
+                  kShowDefault == SW_SHOWDEFAULT && kShowLast == SW_MAX && kInfinite == INFINITE &&
                   kIconInformation == MB_ICONINFORMATION && kBrokenPipe == ERROR_BROKEN_PIPE &&
                   kInvalidParameter == ERROR_INVALID_PARAMETER &&
                   kComApartmentNoDde == (COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) &&
@@ -191,14 +193,6 @@ void AddToBox(const char* text, size_t length) {
   ++output.boxed;
 }
 
-void AppendNumber(Text* text, uint32_t number) {
-  char digits[10];
-  int count = 0;
-  do digits[count++] = static_cast<char>('0' + number % 10);
-  while ((number /= 10) != 0);
-  while (count > 0) text->Append(digits[--count]);
-}
-
 }  // namespace
 
 // Converted once: the command line does not change while the process runs.
@@ -247,7 +241,7 @@ bool FinishOutput(const char* box_caption, const char* box_last_line) {
   Text text = output.box;
   if (output.more > 0) {
     text.Append(kMore, sizeof kMore - 1);
-    AppendNumber(&text, output.more);
+    AppendDecimal(&text, output.more);
     text.Append(kMoreEnd, sizeof kMoreEnd - 1);
     if (box_last_line) text.Append('\n');
   } else if (output.boxed == 0 && !box_last_line) {
@@ -278,8 +272,62 @@ bool ShellExecuteRequest(ShellExecuteRecord* record) {
   return ok != FALSE;
 }
 
-void WaitUntilInputIdle(void* process, uint32_t milliseconds) {
-  WaitForInputIdle(process, milliseconds);
+namespace {
+WaitResult WaitResultOf(DWORD result) {
+  if (result == WAIT_TIMEOUT) return WaitResult::kTimedOut;
+  return result == WAIT_FAILED ? WaitResult::kFailed : WaitResult::kDone;
+}
+}  // namespace
+
+WaitResult WaitUntilInputIdle(void* process, uint32_t milliseconds) {
+  return WaitResultOf(WaitForInputIdle(process, milliseconds));
+}
+
+WaitResult WaitUntilEnded(void* process, uint32_t milliseconds, uint32_t* exit_code) {
+  WaitResult result = WaitResultOf(WaitForSingleObject(process, milliseconds));
+  DWORD code = 0;
+  if (result == WaitResult::kDone && !GetExitCodeProcess(process, &code)) result = WaitResult::kFailed;
+  *exit_code = code;
+  return result;
+}
+
+void KeepExitCodes() {}  // a process handle keeps its exit code
+
+uint32_t ProcessId(void* process) { return GetProcessId(process); }
+
+bool VerbKnown(const char*) { return true; }  // each file type has verbs of its own
+
+size_t ErrorMessage(uint32_t code, char* out, size_t room) {
+  wchar_t message[1024];
+  DWORD count = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                               code, 0, message, 1024, nullptr);
+  return ToUtf8(message, static_cast<int>(count), out, room);
+}
+
+void Pause(uint32_t milliseconds) { Sleep(milliseconds); }
+
+LocalTime LocalTimeNow() {
+  SYSTEMTIME utc, local;
+  GetSystemTime(&utc);
+  // The time zone's rules for this very moment, summer time included.
+  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+  // Offsets are whole minutes, and the two dates are a day apart at most.
+  int offset = (local.wHour - utc.wHour) * 60 + (local.wMinute - utc.wMinute);
+  const auto date = [](const SYSTEMTIME& t) { return (t.wYear * 16 + t.wMonth) * 32 + t.wDay; };
+  if (date(local) != date(utc)) offset += date(local) > date(utc) ? 24 * 60 : -24 * 60;
+  return {local.wYear,   local.wMonth,  local.wDay,          local.wHour,
+          local.wMinute, local.wSecond, local.wMilliseconds, offset};
+}
+
+size_t FullPath(const char* path, char* out, size_t room) {
+  Wide wide(path);
+  DWORD units = GetFullPathNameW(wide.get(), 0, nullptr, nullptr);
+  if (units == 0) return 0;
+  wchar_t* full = static_cast<wchar_t*>(AllocateOrEnd(units * sizeof(wchar_t)));
+  DWORD count = GetFullPathNameW(wide.get(), units, full, nullptr);
+  size_t needed = count > 0 && count < units ? ToUtf8(full, static_cast<int>(count), out, room) : 0;
+  std::free(full);
+  return needed;
 }
 
 void CloseProcessHandle(void* process) { CloseHandle(process); }
@@ -318,6 +366,25 @@ bool OpenForReading(const char* path, void** file) {
   *file = CreateFileW(wide_path.get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
   return *file != INVALID_HANDLE_VALUE;
+}
+
+bool OpenForAppending(const char* path, void** file) {
+  Wide wide_path(path);
+  // Append access alone: every write goes to the end of the file, wherever other writers are.
+  *file = CreateFileW(wide_path.get(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return *file != INVALID_HANDLE_VALUE;
+}
+
+bool AppendLine(void* file, const char* text, size_t length) {
+  Text line(text, length);
+  line.Append("\r\n", 2);
+  DWORD written = 0;
+  if (!WriteFile(file, line.Bytes(), static_cast<DWORD>(line.Length()), &written, nullptr))
+    return false;
+  if (written == line.Length()) return true;
+  SetLastError(ERROR_WRITE_FAULT);
+  return false;
 }
 
 bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count) {

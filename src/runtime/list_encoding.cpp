@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "text/helpers.h"
 #include "text/utf8.h"
 
 namespace {
@@ -23,28 +24,12 @@ bool CodePageUsable(uint32_t code_page) {
   return length == sizeof controls && std::memcmp(converted, controls, sizeof controls) == 0;
 }
 
-bool SameName(const Text& value, const char* name) {
-  const size_t length = std::strlen(name);
-  if (value.Length() != length) return false;
-  for (size_t i = 1; i <= length; ++i)
-    if (UpperAsciiLetter(value.At(i)) != static_cast<unsigned char>(name[i - 1])) return false;
-  return true;
-}
-
 Text FromCodePage(uint32_t code_page, const Text& bytes) {
-  Text text;
-  // A byte becomes one UTF-16 unit at most, which is three UTF-8 bytes at most; the second
-  // call is for a system that does otherwise.
-  size_t room = 3 * bytes.Length();
-  size_t needed = platform::CodePageToUtf8(code_page, bytes.Bytes(), bytes.Length(),
-                                           text.AppendRoom(room), room);
-  if (needed > room) {
-    room = needed;
-    needed = platform::CodePageToUtf8(code_page, bytes.Bytes(), bytes.Length(),
-                                      text.AppendRoom(room), room);
-  }
-  text.Extend(needed <= room ? needed : 0);
-  return text;
+  // A byte becomes one UTF-16 unit at most, which is three UTF-8 bytes at most; a system that
+  // does otherwise is asked again.
+  return FilledText(3 * bytes.Length(), [&](char* out, size_t room) {
+    return platform::CodePageToUtf8(code_page, bytes.Bytes(), bytes.Length(), out, room);
+  });
 }
 
 }  // namespace
@@ -68,7 +53,7 @@ bool ListEncodingNamed(const Text& value, ListEncoding* encoding) {
       {"UTF16BE", ListCoding::kUtf16Be, 0},
   };
   for (const Name& name : kNames) {
-    if (!SameName(value, name.name)) continue;
+    if (!SameInAnyCase(value, name.name)) continue;
     encoding->coding = name.coding;
     encoding->code_page = name.code_page;
     return true;

@@ -46,6 +46,7 @@ struct Reader {
   char raw[kHeldRoom + kListReadRoom];
   uint32_t held;
   uint32_t high_surrogate;  // waiting for its low half; 0 when none
+  unsigned long long lines_ended;  // the CRs passed
 };
 Reader reader;
 
@@ -336,6 +337,7 @@ void OpenListFile(const Text& path, const ListEncoding& encoding) {
   reader.sniffing = encoding.coding != ListCoding::kCodePage;
   reader.held = 0;
   reader.high_surrogate = 0;
+  reader.lines_ended = 0;
   // The path goes to the platform whole: cut short, it could name another, existing list.
   reader.open = platform::OpenForReading(ZeroTerminatedOf(path), &reader.file);
   if (!reader.open) {
@@ -349,7 +351,9 @@ bool EndOfEntries() {
   // at a fraction of the cost per entry.
   while (FillBuffer()) {
     while (reader.position < reader.count) {
-      if (!IsBlank(static_cast<unsigned char>(reader.buffer[reader.position]))) return false;
+      const unsigned char byte = static_cast<unsigned char>(reader.buffer[reader.position]);
+      if (!IsBlank(byte)) return false;
+      reader.lines_ended += byte == '\r';
       ++reader.position;
     }
   }
@@ -384,6 +388,7 @@ void SkipLineEnd() {
   if (reader.count - reader.position >= 2 && reader.buffer[reader.position] == '\r' &&
       reader.buffer[reader.position + 1] == '\n') {
     reader.position += 2;
+    ++reader.lines_ended;
     return;
   }
   for (;;) {
@@ -391,9 +396,12 @@ void SkipLineEnd() {
     if (byte == kEndSignal) return;
     if (byte == '\r') break;
   }
+  ++reader.lines_ended;
   if (!FillBuffer()) return;
   if (reader.buffer[reader.position] == '\n') ++reader.position;
 }
+
+unsigned long long ListLineNumber() { return reader.lines_ended + 1; }
 
 void CloseListFile() {
   if (!reader.open) return;

@@ -25,6 +25,9 @@ bool EndOfEntries();
 void ReadLineText(Text* entry);
 // Moves past the CR and one LF directly after it.
 void SkipLineEnd();
+// The line the reader stands in, counted from 1: every CR, alone or with its LF, ends a line.
+// After a false EndOfEntries, the line of the entry to come.
+unsigned long long ListLineNumber();
 void CloseListFile();
 // Ends the process silently with PendingIoError as exit code, when it is not 0. Called after
 // every step of the reader, so the test is inline.

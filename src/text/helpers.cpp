@@ -1,5 +1,7 @@
 #include "text/helpers.h"
 
+#include <cstring>
+
 Text TrimBlanks(const Text& text) {
   size_t n = text.Length();
   size_t i = 1;
@@ -43,10 +45,18 @@ Text QuoteEntry(const Text& entry, bool double_trailing_backslashes) {
                     quote});
 }
 
-Text DecimalText(uint32_t number) {
-  char digits[10];
-  size_t count = sizeof digits;
-  do digits[--count] = static_cast<char>('0' + number % 10);
-  while ((number /= 10) != 0);
-  return Text(digits + count, sizeof digits - count);
+Text FolderPart(const Text& path) {
+  size_t k = path.Length();
+  while (k > 0 && path.At(k) != '\\' && path.At(k) != '/') --k;
+  if (k == 0) return Text();
+  const bool root = k == 1 || (k == 3 && path.At(2) == ':');
+  return SubText(path, 1, static_cast<long long>(root ? k : k - 1));
+}
+
+bool SameInAnyCase(const Text& text, const char* name) {
+  const size_t length = std::strlen(name);
+  if (text.Length() != length) return false;
+  for (size_t i = 1; i <= length; ++i)
+    if (UpperAsciiLetter(text.At(i)) != static_cast<unsigned char>(name[i - 1])) return false;
+  return true;
 }

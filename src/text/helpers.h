@@ -19,12 +19,15 @@ bool IsFullPath(const Text& path);
 //   [  "C:\a b.txt"  ] and [" C:\a b.txt "] give [C:\a b.txt]
 //   ["abc] and [a"b] stay as they are; [""] gives the empty text
 Text EntryPath(const Text& entry);
+// Whether text is name, letters a to z matching A to Z; name is in capitals.
+bool SameInAnyCase(const Text& text, const char* name);
+// The folder of a path: up to its last backslash or slash, which is dropped unless it is the
+// root's own (C:\, \, /); empty when there is neither.
+Text FolderPart(const Text& path);
 // Trimmed, with a double quote at each end where none stands. Inner quotes are left alone.
 // With double_trailing_backslashes, backslashes that end the entry where the closing quote is
 // added are doubled, so that a program splitting its command line the C runtime's way reads
 // them as backslashes and the quote as a quote: [C:\dir\] gives ["C:\dir\\"].
 Text QuoteEntry(const Text& entry, bool double_trailing_backslashes = false);
-// The number in decimal digits, for a person to read.
-Text DecimalText(uint32_t number);
 
 #endif  // CORVANE_TEXT_HELPERS_H_

@@ -112,3 +112,27 @@ const char* ZeroTerminatedOf(const Text& text) { return text.Bytes(); }
 Text TextFromZeroTerminated(const char* bytes) {
   return bytes ? Text(bytes, std::strlen(bytes)) : Text();
 }
+
+void AppendDecimal(Text* text, unsigned long long number, int digits) {
+  char reversed[20];
+  int count = 0;
+  do {
+    // Shifts and adds: a 32-bit build has no 64-bit division of its own, and its helper library
+    // would cost more than the rest of this file.
+    unsigned long long quotient = (number >> 1) + (number >> 2);
+    quotient += quotient >> 4;
+    quotient += quotient >> 8;
+    quotient += quotient >> 16;
+    quotient += quotient >> 32;
+    quotient >>= 3;
+    unsigned long long rest = number - quotient * 10;
+    while (rest >= 10) {
+      rest -= 10;
+      ++quotient;
+    }
+    reversed[count++] = static_cast<char>('0' + rest);
+    number = quotient;
+  } while (number != 0);
+  while (count < digits && count < static_cast<int>(sizeof reversed)) reversed[count++] = '0';
+  while (count > 0) text->Append(reversed[--count]);
+}

@@ -94,5 +94,20 @@ Text JoinTexts(const Text (&texts)[N]) { return JoinTexts(texts, N); }
 const char* ZeroTerminatedOf(const Text& text);
 // Up to the first zero byte; null gives the empty text.
 Text TextFromZeroTerminated(const char* bytes);
+// A text that a platform call writes: fill(out, room) gives the bytes the text needs, and writes
+// them only when they fit in room. Asked once with a first guess, and again when it needs more.
+template <typename Fill>
+Text FilledText(size_t room, Fill fill) {
+  Text text;
+  size_t needed = fill(text.AppendRoom(room), room);
+  if (needed > room) {
+    room = needed;
+    needed = fill(text.AppendRoom(room), room);
+  }
+  text.Extend(needed <= room ? needed : 0);
+  return text;
+}
+// The number in decimal digits, at least digits of them (zeros in front).
+void AppendDecimal(Text* text, unsigned long long number, int digits = 1);
 
 #endif  // CORVANE_TEXT_TEXT_H_

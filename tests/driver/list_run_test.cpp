@@ -1,7 +1,12 @@
+#include <algorithm>
+
 #include "driver/run.h"
+#include "text/helpers.h"
 #include "test_support.h"
 
 namespace {
+
+void* const kProcess = reinterpret_cast<void*>(0x100);
 
 using namespace std::string_literals;
 
@@ -67,7 +72,7 @@ TEST_F(ListRunTest, NamedProgramAndDocuments) {
     ExeFile = T(c.x);
     BParams = T(c.b);
     EParams = T(c.e);
-    WaitIdle = c.wait;
+    Wait = c.wait ? WaitMode::kInputIdle : WaitMode::kNone;
     Fake().backslashes_escape_quotes = !c.linux_port;
     EXPECT_EQ(-1, RunListOf(c.list)) << c.list;
     EXPECT_EQ(ListCalls(c.requests, c.wait), Calls()) << c.list;
@@ -236,6 +241,125 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
   EXPECT_EQ(Strings({kOpenList, "FinishOutput(\"Corvane v1.3\", \"The list could not be read: error 2\")",
                      "ExitProcess(2)"}),
             Calls());
+}
+
+// One line per entry, each written as soon as its start is over: its line in the list (every CR
+// ends one, blank lines count), the time, how it went, and what the shell was handed. Under /Q
+// the exit code says whether any entry failed.
+TEST_F(ListRunTest, RunLogAndQuietExitCode) {
+  const int kDone = static_cast<int>(platform::WaitResult::kDone);
+  const int kTimedOut = static_cast<int>(platform::WaitResult::kTimedOut);
+  const std::string at = "\t2026-12-09T07:45:02.120+01:00\t";
+  struct Case {
+    const char* label;
+    WaitMode wait;
+    bool quiet;
+    std::deque<fake::ShellResult> shell;
+    std::deque<fake::WaitScript> waits;
+    Strings lines;  // a is on line 1, b on line 3, c on line 5
+    long long code;
+  };
+  const Case cases[] = {
+      {"started, failed, handed on", WaitMode::kNone, true,
+       {{true, kProcess, 0}, {false, nullptr, 2}, {true, nullptr, 0}}, {},
+       {"1" + at + "started\t0\t256\t\tprogram\tv.exe\t\"a\"",
+        "3" + at + "failed\t2\t-\tError 2. Second line.\tprogram\tv.exe\t\"b\"",
+        "5" + at + "started\t0\t-\t\tprogram\tv.exe\t\"c\""},
+       1},
+      {"a failure is the shell's to show without /Q", WaitMode::kNone, false,
+       {{true, kProcess, 0}, {false, nullptr, 0, 31}, {true, kProcess, 0}}, {},
+       {"1" + at + "started\t0\t256\t\tprogram\tv.exe\t\"a\"",
+        "3" + at + "failed\t31\t-\tError 31. Second line.\tprogram\tv.exe\t\"b\"",
+        "5" + at + "started\t0\t256\t\tprogram\tv.exe\t\"c\""},
+       -1},
+      {"exited and timed out", WaitMode::kEnd, true, {}, {{kDone, 0}, {kTimedOut, 0}, {kDone, 0}},
+       {"1" + at + "exited\t0\t256\t\tprogram\tv.exe\t\"a\"",
+        "3" + at + "timeout\t0\t260\t\tprogram\tv.exe\t\"b\"",
+        "5" + at + "exited\t0\t264\t\tprogram\tv.exe\t\"c\""},
+       -1},
+      {"an exit code other than 0", WaitMode::kEnd, true, {}, {{kDone, 0}, {kDone, 3}, {kDone, 0}},
+       {"1" + at + "exited\t0\t256\t\tprogram\tv.exe\t\"a\"",
+        "3" + at + "exited\t3\t260\t\tprogram\tv.exe\t\"b\"",
+        "5" + at + "exited\t0\t264\t\tprogram\tv.exe\t\"c\""},
+       1},
+  };
+  for (const Case& c : cases) {
+    fake::State& fake = Restart();
+    fake.shell = c.shell;
+    fake.waits = c.waits;
+    ExeFile = T("v.exe");
+    Wait = c.wait;
+    Quiet = c.quiet;
+    LogFile = {true, T("run.log")};
+    EXPECT_EQ(c.code, RunListOf("a\r\n\r\nb\r\r\n \tc")) << c.label;
+    Strings lines;
+    for (const std::string& call : Calls())
+      if (call.rfind("AppendLine(0x106, \"", 0) == 0) lines.push_back(call.substr(19, call.size() - 21));
+    EXPECT_EQ(c.lines, lines) << c.label;
+    EXPECT_EQ("CloseHandle(0x106)", Calls()[Calls().size() - (c.code < 0 ? 1 : 2)]) << c.label;
+  }
+
+  // West of UTC.
+  Restart().utc_offset_minutes = -570;
+  LogFile = {true, T("run.log")};
+  RunListOf("a\r\n");
+  EXPECT_NE(std::string::npos, Calls()[7].find("\t2026-12-09T07:45:02.120-09:30\t")) << Calls()[7];
+
+  // A log that cannot be opened starts nothing; a failed write ends the run at once; /N writes
+  // none.
+  Restart().log_open_ok = false;
+  LogFile = {true, T("no\\run.log")};
+  EXPECT_EQ(3, RunListOf("a\r\n"));
+  EXPECT_EQ(Strings({kOpenList, "CreateFile(\"no\\run.log\", append)", "ExitProcess(3)"}), Calls());
+  Restart().log_writes_left = 0;
+  LogFile = {true, T("run.log")};
+  EXPECT_EQ(112, RunListOf("a\r\nb\r\n"));
+  EXPECT_EQ("ExitProcess(112)", Calls().back());
+  EXPECT_EQ(1, std::count_if(Calls().begin(), Calls().end(),
+                             [](const std::string& call) { return call.rfind("ShellExec", 0) == 0; }));
+  Restart();
+  Preview = true;
+  LogFile = {true, T("run.log")};
+  PauseTime = {true, T("1")};
+  RunListOf("a\r\nb\r\n");
+  for (const std::string& call : Calls()) EXPECT_EQ(std::string::npos, call.find("0x106")) << call;
+  for (const std::string& call : Calls()) EXPECT_NE(0u, call.rfind("Sleep", 0)) << call;
+}
+
+// The pause stands between two starts only.
+TEST_F(ListRunTest, PauseBetweenStarts) {
+  ExeFile = T("v.exe");
+  Wait = WaitMode::kNone;
+  PauseTime = {true, T("0.5")};
+  RunListOf("a\r\nb\r\nc\r\n");
+  EXPECT_EQ(ListCalls({ShellRequest("v.exe", "\"a\""), "Sleep(500)", ShellRequest("v.exe", "\"b\""),
+                       "Sleep(500)", ShellRequest("v.exe", "\"c\"")},
+                      false),
+            Calls());
+}
+
+// /D without a value: each program starts in its own entry's folder, made full when relative.
+TEST_F(ListRunTest, EntryFolders) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\"C:\\docs\\a b.txt\"  ", "C:\\docs"},
+      {"C:\\a.txt", "C:\\"},
+      {"\\\\srv\\share\\f.txt", "\\\\srv\\share"},
+      {"docs\\sub\\a.txt", "C:\\work\\docs\\sub"},
+      {"\"rel/x y.txt\"", "C:\\work\\rel"},
+      {"/home/u/x", "/home/u"},
+      {"/x", "/"},
+      {"a.txt", ""},
+  };
+  for (const auto& c : cases) {
+    Restart();
+    ExeFile = T("v.exe");
+    Preview = true;
+    StartFolder = {true, Text()};
+    RunListOf(c.first + "\r\n");
+    EXPECT_EQ("Output(\"program\tv.exe\t" + S(QuoteEntry(T(c.first))) + "\t\t" + c.second + "\")",
+              Calls()[3])
+        << c.first;
+  }
 }
 
 }  // namespace

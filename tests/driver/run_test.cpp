@@ -85,7 +85,7 @@ TEST_F(RunTest, Options) {
     EXPECT_EQ(T(c.b), BParams) << c.arguments;
     EXPECT_EQ(T(c.l), FileList) << c.arguments;
     EXPECT_EQ(T(c.e), EParams) << c.arguments;
-    EXPECT_EQ(c.wait, WaitIdle) << c.arguments;
+    EXPECT_EQ(c.wait ? WaitMode::kInputIdle : WaitMode::kNone, Wait) << c.arguments;
     EXPECT_EQ(T(c.c), Encoding) << c.arguments;
     EXPECT_EQ(Strings({"CreateFile(\"" + c.l + "\")", kPrepareShell, kReadList, kCloseList,
                        "ExitProcess(0)"}),
@@ -134,16 +134,84 @@ TEST_F(RunTest, PreviewOption) {
   }
 }
 
-// The value is told apart in the list encoding's own tests; here, what a refusal does.
-TEST_F(RunTest, AnEncodingThatCannotBeReadStartsNothing) {
-  for (const char* value : {"bogus", "99999", "37"}) {
-    EXPECT_EQ(87, RunWith("/X:v.exe /C:" + std::string(value) + " /L:list.txt")) << value;
-    Strings want = kUsage;
-    want.insert(want.end() - 1, "Diagnostic(\"corvane: /C:" + std::string(value) +
-                                    " names no list encoding that this system can read\")");
-    want.back() = "ExitProcess(87)";
-    EXPECT_EQ(want, Calls()) << value;
+// The options that shape each start, as the preview line and the log see them: a start with
+// every option asks the shell for exactly what they say.
+TEST_F(RunTest, StartOptions) {
+  struct Case {
+    std::string arguments;
+    std::string request;
+    Strings before, after;  // the calls between the list's opening and its first read; after the
+                            // request
+  };
+  const std::string log = "CreateFile(\"run.log\", append)";
+  const Case cases[] = {
+      {"/Q /V:print /S:MIN /D:C:\\d /T:1.5 /O:run.log",
+       ShellRequest("v.exe", "\"a\"", "print", "C:\\d", 7, 1344),
+       {log, kPrepareShell},
+       {"WaitForInputIdle(0x100, 1500)"}},
+      {"/F /S:hidden /V: /T:0.25 /W", ShellRequest("v.exe", "\"a\"", nullptr, nullptr, 0),
+       {kPrepareShell}, {}},
+      {"/W /S:Normal -f /T:7", ShellRequest("v.exe", "\"a\"", nullptr, nullptr, 1),
+       {kPrepareShell, "KeepExitCodes()"},
+       {"WaitForSingleObject(0x100, 7000)"}},
+      {"/S:max /P:2", ShellRequest("v.exe", "\"a\"", nullptr, nullptr, 3), {kPrepareShell},
+       {WaitIdleOf(0)}},
+      {"/S:11 /T:1000000", ShellRequest("v.exe", "\"a\"", nullptr, nullptr, 11), {kPrepareShell},
+       {"WaitForInputIdle(0x100, 1000000000)"}},
+  };
+  for (const Case& c : cases) {
+    Restart().raw_command_line = "corvane.exe /X:v.exe " + c.arguments + " /L:list.txt";
+    fake::ScriptFile("a\r\n", 128);
+    EXPECT_EQ(0, ExitCodeOf([] { ::Run(); })) << c.arguments;
+    Strings want = {"CreateFile(\"list.txt\")"};
+    want.insert(want.end(), c.before.begin(), c.before.end());
+    want.insert(want.end(), {kReadList, c.request});
+    want.insert(want.end(), c.after.begin(), c.after.end());
+    want.insert(want.end(), {CloseOf(0), kReadList, kCloseList});
+    if (!c.before.empty() && c.before[0] == log) {
+      want.insert(want.end() - 2, "AppendLine(0x106, \"1\t2026-12-09T07:45:02.120+01:00\tstarted"
+                                  "\t0\t256\t\tprogram\tv.exe\t\"a\"\tprint\tC:\\d\")");
+      want.push_back("CloseHandle(0x106)");
+    }
+    want.push_back("ExitProcess(0)");
+    EXPECT_EQ(want, Calls()) << c.arguments;
   }
+}
+
+// How each value is told apart is the option's own table; here, what a refusal does.
+TEST_F(RunTest, AValueThatCannotBeUsedStartsNothing) {
+  const std::string seconds = "is no number of seconds from 0 to 1000000 with at most three decimals";
+  const std::pair<std::string, std::string> cases[] = {
+      {"/C:bogus", "names no list encoding that this system can read"},
+      {"/C:99999", "names no list encoding that this system can read"},
+      {"/C:37", "names no list encoding that this system can read"},
+      {"/T:abc", seconds},
+      {"/T:-1", seconds},
+      {"/T:1.2345", seconds},
+      {"/T:", seconds},
+      {"/T:1000000.001", seconds},
+      {"/T:.5", seconds},
+      {"/T:5.", seconds},
+      {"/P:soon", seconds},
+      {"/P:-1", seconds},
+      {"/S:sideways", "is no window state: normal, min, max, hidden or 0 to 11"},
+      {"/S:12", "is no window state: normal, min, max, hidden or 0 to 11"},
+      {"/S:", "is no window state: normal, min, max, hidden or 0 to 11"},
+      {"/O:", "names no file"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(87, RunWith("/X:v.exe " + c.first + " /L:list.txt")) << c.first;
+    Strings want = kUsage;
+    want.insert(want.end() - 1, "Diagnostic(\"corvane: " + c.first + " " + c.second + "\")");
+    want.back() = "ExitProcess(87)";
+    EXPECT_EQ(want, Calls()) << c.first;
+  }
+  // A verb the system cannot carry out, as on Linux.
+  Restart().only_open_verb = true;
+  Fake().raw_command_line = "corvane.exe /V:print /L:list.txt";
+  EXPECT_EQ(87, ExitCodeOf([] { ::Run(); }));
+  EXPECT_EQ("Diagnostic(\"corvane: /V:print names no verb that this system can carry out\")",
+            Calls()[1]);
   EXPECT_EQ(0, RunWith("/C:bogus"));  // no list: only the usage box, as ever
   EXPECT_EQ(kUsage, Calls());
 }

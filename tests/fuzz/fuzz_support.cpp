@@ -291,6 +291,7 @@ ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads, ListEncodi
     events = Utf16Decoded(events, encoding.coding == ListCoding::kUtf16Be);
   Walk walk(CutAtCtrlZ(events));
   ModelListFile model;
+  unsigned long long line_ends = 0;
   for (;;) {
     // Blanks before an entry.
     bool end = false;
@@ -305,8 +306,10 @@ ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads, ListEncodi
         walk.PutBack();
         break;
       }
+      line_ends += e.code == '\r';
     }
     if (end) break;
+    const unsigned long long line = line_ends + 1;
     // The entry, up to its CR.
     std::u32string entry;
     for (;;) {
@@ -331,12 +334,13 @@ ModelListFile ModelReader(const std::vector<fake::ReadResult>& reads, ListEncodi
       }
     }
     if (cr) {
+      ++line_ends;
       Event e = walk.Take();
       if (e.kind == Event::kFail) model.failure = e.code;
       if (e.kind == Event::kChar && e.code != '\n') walk.PutBack();
     }
     if (model.failure) break;
-    model.entries.push_back({EntryText(entry, encoding), walk.Reads()});
+    model.entries.push_back({EntryText(entry, encoding), walk.Reads(), line});
   }
   model.reads = walk.Reads();
   return model;
@@ -498,12 +502,17 @@ std::string PointerCall(uintptr_t p) {
 }
 
 // fMask: SEE_MASK_NOCLOSEPROCESS (0x40) | SEE_MASK_NOASYNC (0x100).
-std::string ShellCall(const std::string& file, const std::string* parameters) {
+std::string ShellCall(const std::string& file, const std::string* parameters,
+                      const std::string& verb, const std::string& folder, int show, int mask) {
+  // An empty verb or folder is null: the default.
+  const auto text = [](const std::string& t) { return t.empty() ? "null" : QuotedCall(t); };
   return "ShellExecute(cbSize=" + std::to_string(sizeof(platform::ShellExecuteRecord)) +
-         " fMask=320 hwnd=null lpVerb=null lpFile=" + QuotedCall(file) +
+         " fMask=" + std::to_string(mask) + " hwnd=null lpVerb=" + text(verb) +
+         " lpFile=" + QuotedCall(file) +
          " lpParameters=" + (parameters ? QuotedCall(*parameters) : "null") +
-         " lpDirectory=null nShow=10 hInstApp=null lpIDList=null lpClass=null hkeyClass=null"
-         " dwHotKey=0 hIcon=null hProcess=null)";
+         " lpDirectory=" + text(folder) + " nShow=" + std::to_string(show) +
+         " hInstApp=null lpIDList=null lpClass=null hkeyClass=null dwHotKey=0 hIcon=null"
+         " hProcess=null)";
 }
 
 const char kCreateList[] = "CreateFile(\"list.txt\")";

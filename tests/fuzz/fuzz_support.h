@@ -68,11 +68,12 @@ ListScript TakeListScript(InputCursor& input);
 void SetContent(ListScript& script, const std::string& content);
 void ApplyListScript(const ListScript& script, fake::State& fake);
 
-// The list run's walk over the reader, by the rules: the entries it would use, as UTF-8, and
-// how many reads had been made when each was used.
+// The list run's walk over the reader, by the rules: the entries it would use, as UTF-8, how
+// many reads had been made when each was used, and the line each stands in (every CR ends one).
 struct ModelEntry {
   std::string text;
   size_t reads;
+  unsigned long long line;
 };
 struct ModelListFile {
   std::vector<ModelEntry> entries;
@@ -115,7 +116,9 @@ bool ModelFullPath(const std::string& path);
 // Calls as the fake records them.
 std::string QuotedCall(const std::string& text);  // as a zero-terminated text: cut at a zero
 std::string PointerCall(uintptr_t p);
-std::string ShellCall(const std::string& file, const std::string* parameters);
+std::string ShellCall(const std::string& file, const std::string* parameters,
+                      const std::string& verb = "", const std::string& folder = "", int show = 10,
+                      int mask = 320);
 extern const char kCreateList[];  // for the path "list.txt"
 extern const char kReadList[];
 extern const char kCloseList[];

@@ -113,6 +113,14 @@ class Model {
   uint32_t code = 0;
 
  private:
+  // An option whose value is checked before the run.
+  struct Given {
+    unsigned char letter;
+    bool given;
+    std::string value;
+  };
+  enum Wait { kNoWait, kInputIdle, kEnd };
+
   // The character at `at` of an argument: its bytes, 0 past the end.
   static size_t CharacterAt(const std::string& a, size_t at) {
     return at < a.size() ? ModelUtf8Step(a, at, a.size() - at).length : 0;
@@ -142,8 +150,12 @@ class Model {
         if (letter == 'E') e_ = value;
         if (letter == 'L') l_ = value;
         if (letter == 'X') x_ = value;
-        if (letter == 'W') wait_ = false;
+        if (letter == 'W') wait_ = kNoWait;
+        if (letter == 'F') wait_ = kEnd;
         if (letter == 'N') preview_ = true;
+        if (letter == 'Q') quiet_ = true;
+        for (Given* given : {&o_, &t_, &v_, &s_, &d_, &p_})
+          if (letter == given->letter) *given = {letter, true, value};
         continue;
       }
       if (arguments_.size() == 1) {
@@ -174,9 +186,24 @@ class Model {
           ")");
       return End(87);
     }
+    const std::string seconds = "is no number of seconds from 0 to 1000000 with at most three decimals";
+    uint32_t bound = 4294967295u, pause = 0;
+    int show = 10;
+    if (t_.given && !Milliseconds(t_.value, &bound)) return Refuse(t_, seconds);
+    if (s_.given && !ShowState(s_.value, &show))
+      return Refuse(s_, "is no window state: normal, min, max, hidden or 0 to 11");
+    if (v_.given && list_.linux_port && !v_.value.empty() && Upper(v_.value) != "OPEN")
+      return Refuse(v_, "names no verb that this system can carry out");
+    if (o_.given && o_.value.empty()) return Refuse(o_, "names no file");
+    if (p_.given && !Milliseconds(p_.value, &pause)) return Refuse(p_, seconds);
+    const bool logging = o_.given && !preview_;
+    const bool verb_and_folder = v_.given || d_.given;
+    bool failed = false;
     calls.push_back("CreateFile(" + QuotedCall(l_) + ")");
     if (list_.open_fails) return ListFailure(list_.open_error);
+    if (logging) calls.push_back("CreateFile(" + QuotedCall(o_.value) + ", append)");
     calls.push_back(kPrepareShell);
+    if (wait_ == kEnd) calls.push_back("KeepExitCodes()");
     ModelListFile file = ModelReader(list_.reads, encoding);
     size_t reads = 0;
     for (const ModelEntry& entry : file.entries) {
@@ -197,44 +224,125 @@ class Model {
       const bool direct = no_exe && exe.empty();
       const std::string quoted = ModelQuote(entry.text, !direct && !list_.linux_port);
       std::string command = ModelTrim(b_ + " " + quoted + " " + e_);
-      if (!preview_) {
-        Start(exe, command, direct);
-      } else if (!Show(exe, command, direct)) {
-        return End(kOutputError);
+      const std::string folder = d_.given && d_.value.empty() ? EntryFolder(entry.text) : d_.value;
+      std::string request = direct ? "open\t" + command : "program\t" + exe + "\t" + command;
+      if (verb_and_folder) request += "\t" + v_.value + "\t" + folder;
+      if (preview_) {
+        if (!Show(request)) return End(kOutputError);
+        continue;
       }
+      if (starts_ > 0 && pause > 0) calls.push_back("Sleep(" + std::to_string(pause) + ")");
+      const std::string outcome =
+          Start(exe, command, direct, v_.value, folder, show, bound, &failed);
+      if (logging)
+        calls.push_back("AppendLine(0x106, " +
+                        QuotedCall(std::to_string(entry.line) +
+                                   "\t2026-12-09T07:45:02.120+01:00\t" + outcome + "\t" +
+                                   request) +
+                        ")");
     }
     calls.insert(calls.end(), file.reads - reads, kReadList);
     if (file.failure) return ListFailure(file.failure);
     calls.push_back(kCloseList);
     if (list_.close_fails) return ListFailure(list_.close_error);
+    if (logging) calls.push_back("CloseHandle(0x106)");
     if (preview_) calls.push_back("FinishOutput(\"" CORVANE_CAPTION "\", null)");
-    End(0);
+    End(quiet_ && failed ? 1 : 0);
   }
 
-  // A preview line holds the texts as the shell would get them, each up to a zero byte. False
-  // when its write fails.
-  bool Show(const std::string& program, const std::string& command, bool direct) {
-    auto shell_text = [](const std::string& text) { return text.substr(0, text.find('\0')); };
-    calls.push_back(
-        "Output(" +
-        QuotedCall(direct ? "open\t" + shell_text(command)
-                          : "program\t" + shell_text(program) + "\t" + shell_text(command)) +
-        ")");
+  // Digits, then at most three decimals after a point; 0 to 1000000 seconds.
+  static bool Milliseconds(const std::string& text, uint32_t* milliseconds) {
+    const size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string part = point == std::string::npos ? "" : text.substr(point + 1);
+    if (whole.empty() || whole.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (point != std::string::npos &&
+        (part.empty() || part.size() > 3 || part.find_first_not_of("0123456789") != std::string::npos))
+      return false;
+    const std::string significant = whole.substr(std::min(whole.find_first_not_of('0'), whole.size()));
+    if (significant.size() > 7) return false;
+    const unsigned long long total =
+        (significant.empty() ? 0 : std::stoull(significant)) * 1000 +
+        (part.empty() ? 0 : std::stoull((part + "00").substr(0, 3)));
+    if (total > 1000000000ull) return false;
+    *milliseconds = static_cast<uint32_t>(total);
+    return true;
+  }
+
+  static std::string Upper(std::string text) {
+    for (char& c : text)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return text;
+  }
+
+  static bool ShowState(const std::string& text, int* show) {
+    const std::pair<const char*, int> kNames[] = {{"NORMAL", 1}, {"MIN", 7}, {"MAX", 3}, {"HIDDEN", 0}};
+    for (const auto& name : kNames)
+      if (Upper(text) == name.first) return *show = name.second, true;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const std::string significant = text.substr(std::min(text.find_first_not_of('0'), text.size()));
+    if (significant.size() > 2 || (!significant.empty() && std::stoi(significant) > 11)) return false;
+    *show = significant.empty() ? 0 : std::stoi(significant);
+    return true;
+  }
+
+  // The entry's own folder: the file it names up to its last separator (kept for a root), made
+  // full from the fake's current folder when relative.
+  static std::string EntryFolder(const std::string& entry) {
+    const std::string path = ModelEntryPath(entry);
+    const size_t last = path.find_last_of("\\/");
+    if (last == std::string::npos) return "";
+    const bool root = last == 0 || (last == 2 && path[1] == ':');
+    const std::string folder = path.substr(0, root ? last + 1 : last);
+    const char first = folder[0];
+    const bool rooted = first == '\\' || first == '/' ||
+                        (((first | 32) >= 'a' && (first | 32) <= 'z') && folder.size() > 1 &&
+                         folder[1] == ':');
+    return rooted ? folder : "C:\\work\\" + folder;
+  }
+
+  void Refuse(const Given& option, const std::string& why) {
+    Usage();
+    calls.push_back("Diagnostic(" +
+                    QuotedCall(std::string("corvane: /") + static_cast<char>(option.letter) + ":" +
+                               option.value + " " + why) +
+                    ")");
+    End(87);
+  }
+
+  // One line of a preview; false when its write fails.
+  bool Show(const std::string& request) {
+    calls.push_back("Output(" + QuotedCall(request) + ")");
     return outputs_++ != FailingOutput(outcomes_);
   }
 
-  void Start(const std::string& program, const std::string& command, bool direct) {
-    calls.push_back(direct ? ShellCall(command, nullptr) : ShellCall(program, &command));
+  // The start and its wait; gives the log's fields of how it went. The fake's waits all end in
+  // time, with exit code 0; its message for a code is "Error\t<code>.\r\nSecond line.\r\n".
+  std::string Start(const std::string& program, const std::string& command, bool direct,
+                    const std::string& verb = "", const std::string& folder = "", int show = 10,
+                    uint32_t bound = 4294967295u, bool* failed = nullptr) {
+    const int mask = quiet_ ? 1344 : 320;
+    calls.push_back(direct ? ShellCall(command, nullptr, verb, folder, show, mask)
+                           : ShellCall(program, &command, verb, folder, show, mask));
     fake::ShellResult answer{true, reinterpret_cast<void*>(default_handle_), 0};
     if (starts_ < outcomes_.size())
       answer = ShellAnswer(Outcome(starts_), starts_);
     else
       default_handle_ += 4;
     ++starts_;
-    if (!answer.ok || !answer.process) return;
-    std::string handle = PointerCall(reinterpret_cast<uintptr_t>(answer.process));
-    if (wait_) calls.push_back("WaitForInputIdle(" + handle + ", 4294967295)");
+    if (!answer.ok) {
+      if (failed) *failed = true;
+      const std::string code = std::to_string(answer.error);
+      return "failed\t" + code + "\t-\tError " + code + ". Second line.";
+    }
+    if (!answer.process) return "started\t0\t-\t";
+    const uintptr_t process = reinterpret_cast<uintptr_t>(answer.process);
+    std::string handle = PointerCall(process), bounded = ", " + std::to_string(bound) + ")";
+    if (wait_ == kInputIdle) calls.push_back("WaitForInputIdle(" + handle + bounded);
+    if (wait_ == kEnd) calls.push_back("WaitForSingleObject(" + handle + bounded);
     calls.push_back("CloseHandle(" + handle + ")");
+    return std::string(wait_ == kEnd ? "exited" : "started") + "\t0\t" +
+           std::to_string(static_cast<uint32_t>(process)) + "\t";
   }
 
   // A preview's box ends with the code it stops for.
@@ -261,8 +369,11 @@ class Model {
   const std::string& outcomes_;
   std::vector<std::string> arguments_;
   std::string b_, c_, e_, l_, x_;
-  bool wait_ = true;
+  Given o_{'O', false, ""}, t_{'T', false, ""}, v_{'V', false, ""}, s_{'S', false, ""},
+      d_{'D', false, ""}, p_{'P', false, ""};
+  Wait wait_ = kInputIdle;
   bool preview_ = false;
+  bool quiet_ = false;
   int outputs_ = 0;
   size_t starts_ = 0;
   size_t lookups_ = 0;
@@ -283,6 +394,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake.raw_command_line = line;
   fake.slash_options_need_separator = list.linux_port;
   fake.backslashes_escape_quotes = !list.linux_port;
+  fake.only_open_verb = list.linux_port;
   fake.output_writes_left = FailingOutput(outcomes);
   fake.output_error = kOutputError;
   for (size_t n = 0; n < outcomes.size(); ++n) {

@@ -162,6 +162,16 @@ run linux-path-among-options 128 '' '' 'x.exe /N /Lists/x.txt' 'a\r\n'
 run linux-options 128 '' '' 'x.exe /W /L:l.txt /X=v.exe /\xc3\xa9 -Exy /' 'd\\\r\n'
 run lookup-folders 0 '' '01 01 01 01 01' 'x.exe /E:-z /L:l.txt' \
   '\\\\srv\\share\\f.txt\r\ndocs\\one.txt\r\n\xc3\xa9:\\a.txt\r\nc:x.txt\r\n\\top.txt\r\ncaf\xe9\\b.txt\r\n'
+# Unattended runs: a log with line numbers, failures under /Q, the wait for the end, and the
+# verb, window state, folder and pause of every start; then values that cannot be used.
+run unattended-log 0 '' '00 08 10 18' 'x.exe /Q /O:run.log /T:2.5 /X:v.exe /L:l.txt' \
+  'a\r\n\r\nb\r\rc\r\nd\r\n'
+run unattended-finish 0 '' '00 08' 'x.exe /W /F -t=0 /O=l.log /L:l.txt' 'a.txt\r\nb.txt\r\n'
+run start-control 0 '' '01 00' 'x.exe /V:print /S:Min /D /P:0.25 /E:-z /L:l.txt' \
+  '"C:\\d\\a b.txt"\r\nrel\\x.txt\r\n/top\r\nc.txt\r\n'
+run start-control-preview 0 '' '' 'x.exe /N /D:C:\\w /S:011 /X:v.exe /L:l.txt' 'a\r\n'
+run bad-values 0 '' '' 'x.exe /T:1.2345 /S:12 /P:-1 /O: /L:l.txt' 'a\r\n'
+run bad-verb-on-linux 128 '' '' 'x.exe /V:print /L:l.txt' 'a\r\n'
 
 # ----- text: operation bytes (text_fuzzer.cpp); texts grown past the inline room, then moved,
 # copied, joined and cut

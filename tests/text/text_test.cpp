@@ -79,6 +79,20 @@ TEST(TextTest, JoinAndZeroTerminated) {
   EXPECT_EQ(T("ab"), TextFromZeroTerminated("ab\0cd"));
 }
 
+// 64-bit numbers without a division: every digit count, and the carries at the powers of ten.
+TEST(TextTest, AppendDecimal) {
+  struct Case { unsigned long long number; int digits; const char* want; };
+  const Case cases[] = {{0, 1, "0"},   {7, 3, "007"}, {2026, 4, "2026"}, {120, 3, "120"},
+                        {9, 1, "9"},   {10, 1, "10"}, {4294967295u, 1, "4294967295"}, {999999999999ull, 2, "999999999999"},
+                        {1000000000000ull, 1, "1000000000000"},
+                        {18446744073709551615ull, 1, "18446744073709551615"}};
+  for (const Case& c : cases) {
+    Text text = T("x");
+    AppendDecimal(&text, c.number, c.digits);
+    EXPECT_EQ(T(std::string("x") + c.want), text) << c.want;
+  }
+}
+
 TEST(HelpersTest, TrimBlanks) {
   struct Case { std::string text, want; };
   const Case cases[] = {
@@ -178,12 +192,6 @@ TEST(HelpersTest, EntryPath) {
       {"\"\"", ""},     {"\"", "\""},  {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(T(c.want), EntryPath(T(c.entry))) << c.entry;
-}
-
-TEST(HelpersTest, DecimalText) {
-  EXPECT_EQ(T("0"), DecimalText(0));
-  EXPECT_EQ(T("23"), DecimalText(23));
-  EXPECT_EQ(T("4294967295"), DecimalText(4294967295u));
 }
 
 }  // namespace

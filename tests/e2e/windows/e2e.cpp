@@ -75,15 +75,16 @@ std::vector<ProbeStart> ParseLog(const std::string& log) {
   std::string line;
   while (std::getline(lines, line)) {
     std::istringstream fields(line);
-    std::string kind, module, command, arguments;
+    std::string kind, module, command, folder, arguments;
     ProbeStart start;
     long long when = 0;
     fields >> kind >> when >> start.pid;
     if (kind == "S") {
-      fields >> start.show >> module >> command >> arguments;
+      fields >> start.show >> module >> command >> folder >> arguments;
       start.started_us = when;
       start.module = FromHex(module);
       start.command_line = FromHex(command);
+      start.folder = FromHex(folder);
       std::istringstream split(FromHex(arguments));
       for (std::string argument; std::getline(split, argument, '\0');)
         start.arguments.push_back(argument);

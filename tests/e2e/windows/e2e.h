@@ -28,6 +28,7 @@ struct ProbeStart {
   int show = -1;             // wShowWindow; -1 when STARTF_USESHOWWINDOW was not set
   std::string module;        // GetModuleFileNameW
   std::string command_line;  // GetCommandLineW
+  std::string folder;                  // GetCurrentDirectoryW
   std::vector<std::string> arguments;  // as the probe's C runtime split it, its name left out
 };
 

@@ -3,9 +3,9 @@
 #   prefix.sh setup <prefix> <work> <probe.exe> <probe_alt.exe>
 #     finds out which loader runs this host's programs (kept in <prefix>.host for the run's
 #     other tests), then makes a fresh WoW64 prefix with a persistent wineserver, the file
-#     types .cvtest (opened by the probe) and .cvalt (opened by the second probe) registered,
-#     .cvnone left unregistered, and an empty work folder; skipped (77) where the host cannot
-#     run the probe
+#     types .cvtest (opened, and printed with /print, by the probe) and .cvalt (opened by the
+#     second probe) registered, .cvnone left unregistered, and an empty work folder; skipped
+#     (77) where the host cannot run the probe
 #   prefix.sh stop <prefix> <probe.exe>
 #     ends every Wine process of the prefix and its server
 set -eu
@@ -48,6 +48,9 @@ REGEDIT4
 
 [HKEY_CLASSES_ROOT\\corvane.cvtest\\shell\\open\\command]
 @="\\"$probe\\" \\"%1\\""
+
+[HKEY_CLASSES_ROOT\\corvane.cvtest\\shell\\print\\command]
+@="\\"$probe\\" /print \\"%1\\""
 
 [HKEY_CLASSES_ROOT\\.cvalt]
 @="corvane.cvalt"

@@ -1,7 +1,7 @@
 // Stand-in for a program that corvane starts. It appends to the log named by CORVANE_PROBE_LOG
-// how it was started (its wide command line and module path as UTF-8, the arguments as its C
-// runtime split that line, the show state it was given, when) and when it became ready for
-// input, then exits on its own. Everything it is told
+// how it was started (its wide command line, module path and current folder as UTF-8, the
+// arguments as its C runtime split that line, the show state it was given, when) and when it
+// became ready for input, then exits on its own. Everything it is told
 // comes from the environment, so its command line is exactly what the shell built.
 #include <windows.h>
 
@@ -66,6 +66,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   module[GetModuleFileNameW(nullptr, module.data(), 32767)] = 0;
   DWORD pid = GetCurrentProcessId();
 
+  std::vector<wchar_t> folder(32768);
+  GetCurrentDirectoryW(32767, folder.data());
   // What main's argv would hold, after the program's name, each ended by a zero byte: the way
   // most programs read the parameters they were given. The ANSI form is enough for the tests
   // that look at it.
@@ -75,7 +77,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char head[96];
   std::snprintf(head, sizeof head, "S %lld %lu %d ", started, pid, show);
   AppendLine(log, head + Hex(Utf8(module.data())) + " " + Hex(Utf8(GetCommandLineW())) + " " +
-                      Hex(arguments) + "\n");
+                      Hex(Utf8(folder.data())) + " " + Hex(arguments) + "\n");
 
   // Until the message loop below runs, WaitForInputIdle on this process keeps waiting.
   int delay = _wtoi(Environment(L"CORVANE_PROBE_IDLE_DELAY_MS").c_str());

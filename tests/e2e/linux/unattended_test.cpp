@@ -1,0 +1,112 @@
+// Runs nobody watches: the run log, the wait for each program's end, the exit code under /Q, and
+// where and how each program is started.
+#include <sys/stat.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+std::vector<std::vector<std::string>> LogLines(const std::string& log) {
+  std::vector<std::vector<std::string>> lines;
+  std::istringstream in(log);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::vector<std::string> fields;
+    std::istringstream split(line);
+    std::string field;
+    while (std::getline(split, field, '\t')) fields.push_back(field);
+    if (!line.empty() && line.back() == '\t') fields.push_back("");
+    lines.push_back(fields);
+  }
+  return lines;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+class UnattendedTest : public E2eTest {
+ protected:
+  std::string Script(const std::string& name, const std::string& body) {
+    const std::string path = Work() + "/" + name;
+    WriteFile(path, "#!/bin/sh\n" + body + "\n");
+    chmod(path.c_str(), 0755);
+    return path;
+  }
+};
+
+// /F waits for each program's end and logs its exit code; /Q makes a failed entry the run's
+// exit code 1. Blank lines count in the log's line numbers.
+TEST_F(UnattendedTest, FinishQuietAndTheLog) {
+  const std::string three = Script("three", "exit 3");
+  WriteFile(Work() + "/list.txt", ListOf({"a", "", "b c"}));
+  Outcome outcome = Run({"/F", "/Q", "/O:run.log", "/X:" + three, "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.err, "");
+  Outcome missing = Run({"/Q", "/O:run.log", "/X:" + Root() + "/missing", "/L:list.txt"});
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_EQ(missing.err, "");  // quiet: the log tells
+  const auto lines = LogLines(ReadFile(Work() + "/run.log"));
+  ASSERT_EQ(lines.size(), 4u);
+  const std::vector<std::vector<std::string>> want = {
+      {"1", "exited", "3", "", "program", three, "\"a\""},
+      {"3", "exited", "3", "", "program", three, "\"b c\""},
+      {"1", "failed", "2", "No such file or directory", "program", Root() + "/missing", "\"a\""},
+      {"3", "failed", "2", "No such file or directory", "program", Root() + "/missing", "\"b c\""}};
+  for (size_t i = 0; i < lines.size(); ++i) {
+    ASSERT_EQ(lines[i].size(), 9u) << i;
+    EXPECT_EQ((std::vector<std::string>{lines[i][0], lines[i][2], lines[i][3], lines[i][5],
+                                        lines[i][6], lines[i][7], lines[i][8]}),
+              want[i]);
+    EXPECT_EQ(lines[i][1].size(), 29u) << lines[i][1];  // 2026-12-09T07:45:02.120+01:00
+    EXPECT_EQ(lines[i][4] == "-", i >= 2) << lines[i][4];
+  }
+  // Without /Q the code stays 0 and the failure is reported on standard error.
+  EXPECT_EQ(Run({"/F", "/X:" + three, "/L:list.txt"}).exit_code, 0);
+}
+
+// Two runs append to one log at once; every line arrives whole.
+TEST_F(UnattendedTest, TwoRunsAppendWholeLinesToOneLog) {
+  const size_t kEntries = 1000;
+  std::vector<std::string> entries;
+  for (size_t i = 1; i <= kEntries; ++i) entries.push_back("e" + std::to_string(i));
+  WriteFile(Work() + "/list.txt", ListOf(entries));
+  const std::vector<std::string> args = {"/W", "/O:shared.log", "/X:/bin/true", "/L:list.txt"};
+  pid_t first = Launch(args), second = Launch(args);
+  EXPECT_EQ(Finish(first, 300).exit_code, 0);
+  EXPECT_EQ(Finish(second, 300).exit_code, 0);
+  std::map<std::string, int> seen;
+  for (const auto& fields : LogLines(ReadFile(Work() + "/shared.log"))) {
+    ASSERT_EQ(fields.size(), 9u);
+    EXPECT_EQ(fields[2], "started");
+    EXPECT_EQ("\"e" + fields[0] + "\"", fields[8]);
+    ++seen[fields[0]];
+  }
+  EXPECT_EQ(seen.size(), kEntries);
+  for (const auto& pair : seen) EXPECT_EQ(pair.second, 2) << pair.first;
+}
+
+// /D starts each program in its own entry's folder; Linux knows the verb open and no other.
+TEST_F(UnattendedTest, EntryFoldersAndTheOnlyVerb) {
+  ASSERT_EQ(mkdir((Work() + "/sub").c_str(), 0755), 0);
+  WriteFile(Work() + "/list.txt", ListOf({"sub/a.txt", "\"" + Root() + "/b c.txt\"", "d.txt"}));
+  Outcome outcome = Run({"/F", "/D", "/V:OPEN", "/S:min", "/X:pwd", "/B:-L", "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.out, Work() + "/sub\n" + Root() + "\n" + Work() + "\n");
+  Outcome print = Run({"/V:print", "/X:pwd", "/L:list.txt"});
+  EXPECT_EQ(print.exit_code, 87);
+  EXPECT_EQ(print.err,
+            UsageLine() + "corvane: /V:print names no verb that this system can carry out\n");
+  EXPECT_EQ(print.out, "");
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// Runs nobody watches, on the real shell: the run log, the starts that fail without a box, and
+// the verb, window state and folder that each started program gets.
+#include <sstream>
+
+#include "e2e.h"
+
+namespace e2e {
+namespace {
+
+std::vector<std::vector<std::string>> LogFields(const std::string& log) {
+  std::vector<std::vector<std::string>> lines;
+  std::istringstream in(log);
+  std::string line;
+  while (std::getline(in, line, '\n')) {
+    EXPECT_TRUE(!line.empty() && line.back() == '\r') << line;  // CR LF
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> fields;
+    size_t from = 0;
+    for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
+      fields.push_back(line.substr(from, tab - from));
+    fields.push_back(line.substr(from));
+    lines.push_back(fields);
+  }
+  return lines;
+}
+
+// On a display, where Wine's shell would show its error box for the missing entry and wait for
+// a click: with /Q the run goes on at once, logs each entry, and ends with 1.
+TEST_F(E2eTest, QuietRunOnADisplayNeverWaitsForAnErrorBox) {
+  ASSERT_NE(nullptr, std::getenv("DISPLAY")) << "run under xvfb-run";
+  WriteFile("a.cvtest", "");
+  WriteFile("list.txt", "missing.cvtest\r\n\r\na.cvtest\r\n");
+  CorvaneRun run = RunCorvane("/Q /O:run.log /L:list.txt");
+  EXPECT_EQ(1u, run.exit_code);
+  std::vector<ProbeStart> starts = Starts(1, true);
+  ASSERT_EQ(1u, starts.size());
+  const auto lines = LogFields(FileBytes("run.log"));
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_EQ((std::vector<std::string>{"1", "failed", "2", "-", "File not found.", "open",
+                                      "\"missing.cvtest\""}),
+            (std::vector<std::string>{lines[0][0], lines[0][2], lines[0][3], lines[0][4],
+                                      lines[0][5], lines[0][6], lines[0][7]}));
+  ASSERT_EQ(8u, lines[1].size());
+  EXPECT_EQ("3", lines[1][0]);
+  EXPECT_EQ("started", lines[1][2]);
+  EXPECT_EQ(std::to_string(starts[0].pid), lines[1][4]);  // the very process that started
+  EXPECT_EQ(29u, lines[1][1].size()) << lines[1][1];       // 2026-12-09T07:45:02.120+01:00
+}
+
+// The print verb of the type, a minimised window, and the folder: once as given, once each
+// entry's own. The log ends with the verb and the folder.
+TEST_F(E2eTest, UnattendedVerbWindowStateAndFolder) {
+  MakeFolder("sub dir");
+  MakeFolder("elsewhere");
+  WriteFile("sub dir\\a.cvtest", "");
+  WriteFile("list.txt", "\"sub dir\\a.cvtest\"\r\n");
+  CorvaneRun given = RunCorvane("/V:print /S:min \"/D:" + Path("elsewhere") + "\" /L:list.txt");
+  EXPECT_EQ(0u, given.exit_code);
+  CorvaneRun own = RunCorvane("/D /S:max /O:run.log /X:" + Probe() + " /L:list.txt");
+  EXPECT_EQ(0u, own.exit_code);
+  std::vector<ProbeStart> starts = Starts(2);
+  ASSERT_EQ(2u, starts.size());
+  EXPECT_TRUE(SameCommandLine(starts[0].command_line,
+                              ShellCommandLine(Probe(), "/print " + Quoted(Path("sub dir\\a.cvtest")))));
+  EXPECT_EQ(SW_SHOWMINNOACTIVE, starts[0].show);
+  EXPECT_EQ(Path("elsewhere"), starts[0].folder);
+  EXPECT_TRUE(SameCommandLine(starts[1].command_line,
+                              ShellCommandLine(Probe(), "\"sub dir\\a.cvtest\"")));
+  EXPECT_EQ(SW_SHOWMAXIMIZED, starts[1].show);
+  EXPECT_EQ(Path("sub dir"), starts[1].folder);
+  const auto lines = LogFields(FileBytes("run.log"));
+  ASSERT_EQ(1u, lines.size());
+  ASSERT_EQ(11u, lines[0].size());
+  EXPECT_EQ((std::vector<std::string>{"program", Probe(), "\"sub dir\\a.cvtest\"", "",
+                                      Path("sub dir")}),
+            std::vector<std::string>(lines[0].begin() + 6, lines[0].end()));
+}
+
+}  // namespace
+}  // namespace e2e
