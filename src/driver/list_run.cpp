@@ -11,17 +11,12 @@
 
 namespace {
 
-// Starts with a backslash, a slash or a drive: not relative to the current folder.
-bool IsRooted(const Text& path) {
-  const unsigned char first = UpperAsciiLetter(path.At(1));
-  return first == '\\' || first == '/' || (first >= 'A' && first <= 'Z' && path.At(2) == ':');
-}
-
 // The folder of the path an entry names, made full from the current folder when it is relative:
 // a program started there finds the files beside it. Empty when the entry names no folder.
 Text EntryFolder(const Text& entry) {
   Text folder = FolderPart(EntryPath(entry));
-  if (folder.Empty() || IsRooted(folder)) return folder;
+  // A Linux path, or a Windows one written with slashes, is rooted at a slash.
+  if (folder.Empty() || IsFullPath(folder) || folder.At(1) == '/') return folder;
   Text full = FilledText(260, [&folder](char* out, size_t room) {
     return platform::FullPath(ZeroTerminatedOf(folder), out, room);
   });

@@ -39,14 +39,8 @@ const char* ResultName(StartResult result) {
   }
 }
 
-[[noreturn]] void EndWithLastError() { platform::EndProcess(platform::LastErrorCode()); }
-
-}  // namespace
-
-void OpenRunLog(const Text& path) {
-  if (!platform::OpenForAppending(ZeroTerminatedOf(path), &log_file)) EndWithLastError();
-}
-
+// The system's message for an error code on one line: line breaks and tabs become blanks, and
+// trailing blanks go.
 Text OneLineErrorMessage(uint32_t code) {
   const Text message = FilledText(256, [code](char* out, size_t room) {
     return platform::ErrorMessage(code, out, room);
@@ -57,10 +51,15 @@ Text OneLineErrorMessage(uint32_t code) {
     if (c == '\r' && message.At(i + 1) == '\n') continue;  // one break, one blank
     line.Append(c == '\r' || c == '\n' || c == '\t' ? ' ' : static_cast<char>(c));
   }
-  // Only the end: a message starts with its first word.
-  size_t length = line.Length();
-  while (length > 0 && IsBlank(line.At(length))) --length;
-  return SubText(line, 1, static_cast<long long>(length));
+  return TrimBlanks(line);  // a message starts with its first word: only its end has blanks
+}
+
+[[noreturn]] void EndWithLastError() { platform::EndProcess(platform::LastErrorCode()); }
+
+}  // namespace
+
+void OpenRunLog(const Text& path) {
+  if (!platform::OpenForAppending(ZeroTerminatedOf(path), &log_file)) EndWithLastError();
 }
 
 void LogStart(unsigned long long line_number, const platform::LocalTime& asked,

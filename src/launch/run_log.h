@@ -20,8 +20,4 @@ void LogStart(unsigned long long line_number, const platform::LocalTime& asked,
 // Once the list is done; the same failure end.
 void CloseRunLog();
 
-// The system's message for an error code on one line: line breaks and tabs become blanks, and
-// trailing blanks go.
-Text OneLineErrorMessage(uint32_t code);
-
 #endif  // CORVANE_LAUNCH_RUN_LOG_H_

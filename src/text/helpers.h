@@ -2,8 +2,6 @@
 #ifndef CORVANE_TEXT_HELPERS_H_
 #define CORVANE_TEXT_HELPERS_H_
 
-#include <cstdint>
-
 #include "text/text.h"
 
 // Without leading and trailing Blanks; empty when nothing else is left.
