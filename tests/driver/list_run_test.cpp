@@ -249,6 +249,7 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
 TEST_F(ListRunTest, RunLogAndQuietExitCode) {
   const int kDone = static_cast<int>(platform::WaitResult::kDone);
   const int kTimedOut = static_cast<int>(platform::WaitResult::kTimedOut);
+  const int kFailed = static_cast<int>(platform::WaitResult::kFailed);
   const std::string at = "\t2026-12-09T07:45:02.120+01:00\t";
   struct Case {
     const char* label;
@@ -271,6 +272,13 @@ TEST_F(ListRunTest, RunLogAndQuietExitCode) {
        {"1" + at + "started\t0\t256\t\tprogram\tv.exe\t\"a\"",
         "3" + at + "failed\t31\t-\tError 31. Second line.\tprogram\tv.exe\t\"b\"",
         "5" + at + "started\t0\t256\t\tprogram\tv.exe\t\"c\""},
+       -1},
+      // A program without a message queue cannot be waited for: it counts as started.
+      {"input-idle late or not at all", WaitMode::kInputIdle, true, {},
+       {{kTimedOut, 0}, {kFailed, 0}, {kDone, 0}},
+       {"1" + at + "timeout\t0\t256\t\tprogram\tv.exe\t\"a\"",
+        "3" + at + "started\t0\t260\t\tprogram\tv.exe\t\"b\"",
+        "5" + at + "started\t0\t264\t\tprogram\tv.exe\t\"c\""},
        -1},
       {"exited and timed out", WaitMode::kEnd, true, {}, {{kDone, 0}, {kTimedOut, 0}, {kDone, 0}},
        {"1" + at + "exited\t0\t256\t\tprogram\tv.exe\t\"a\"",

@@ -44,67 +44,6 @@ TEST_F(LaunchTest, StartInstance) {
   }
 }
 
-// What each setting asks of the shell, and what the start then tells.
-TEST_F(LaunchTest, StartSettingsAndOutcomes) {
-  using platform::WaitResult;
-  const int kDone = static_cast<int>(WaitResult::kDone);
-  const int kTimedOut = static_cast<int>(WaitResult::kTimedOut);
-  const int kFailed = static_cast<int>(WaitResult::kFailed);
-  struct Case {
-    const char* label;
-    WaitMode wait;
-    uint32_t bound;
-    bool quiet;
-    const char *verb, *folder;
-    int show;
-    fake::ShellResult shell;
-    fake::WaitScript waited;
-    Strings after;  // the calls after the request
-    StartResult result;
-    uint32_t code, pid;
-  };
-  const std::string wait_end = "WaitForSingleObject(0x100, 4294967295)";
-  const Case cases[] = {
-      {"every setting", WaitMode::kInputIdle, 1500, true, "print", "C:\\d", 7,
-       {true, kProcess, 0}, {kDone, 0},
-       {"WaitForInputIdle(0x100, 1500)", CloseOf(0)}, StartResult::kStarted, 0, 256},
-      {"idle too late", WaitMode::kInputIdle, 0, false, "", "", 10, {true, kProcess, 0},
-       {kTimedOut, 0}, {"WaitForInputIdle(0x100, 0)", CloseOf(0)}, StartResult::kTimedOut, 0, 256},
-      {"no message queue", WaitMode::kInputIdle, platform::kInfinite, false, "", "", 10,
-       {true, kProcess, 0}, {kFailed, 0}, {WaitIdleOf(0), CloseOf(0)}, StartResult::kStarted, 0,
-       256},
-      {"ended", WaitMode::kEnd, platform::kInfinite, false, "", "", 10, {true, kProcess, 0},
-       {kDone, 3}, {wait_end, CloseOf(0)}, StartResult::kExited, 3, 256},
-      {"end too late", WaitMode::kEnd, 2250, false, "", "", 10, {true, kProcess, 0},
-       {kTimedOut, 9}, {"WaitForSingleObject(0x100, 2250)", CloseOf(0)}, StartResult::kTimedOut, 0,
-       256},
-      {"refused", WaitMode::kEnd, platform::kInfinite, true, "", "", 10, {false, nullptr, 2},
-       {kDone, 0}, {}, StartResult::kFailed, 2, 0},
-      {"code in hInstApp", WaitMode::kInputIdle, platform::kInfinite, true, "", "", 10,
-       {false, nullptr, 0, 31}, {kDone, 0}, {}, StartResult::kFailed, 31, 0},
-      {"handed on", WaitMode::kEnd, platform::kInfinite, false, "", "", 10, {true, nullptr, 0},
-       {kDone, 0}, {}, StartResult::kStarted, 0, 0},
-  };
-  for (const Case& c : cases) {
-    Restart().shell = {c.shell};
-    Fake().waits = {c.waited};
-    StartSettings settings;
-    settings.wait = c.wait;
-    settings.wait_bound_ms = c.bound;
-    settings.quiet = c.quiet;
-    settings.verb = T(c.verb);
-    settings.show = c.show;
-    StartOutcome outcome = StartInstance({T("v.exe"), T("x"), false, T(c.folder)}, settings);
-    Strings want = {ShellRequest("v.exe", "x", *c.verb ? c.verb : nullptr,
-                                 *c.folder ? c.folder : nullptr, c.show, c.quiet ? 1344 : 320)};
-    want.insert(want.end(), c.after.begin(), c.after.end());
-    EXPECT_EQ(want, Calls()) << c.label;
-    EXPECT_EQ(c.result, outcome.result) << c.label;
-    EXPECT_EQ(c.code, outcome.code) << c.label;
-    EXPECT_EQ(c.pid, outcome.process_id) << c.label;
-  }
-}
-
 TEST_F(LaunchTest, LookupAssociatedProgram) {
   struct Case {
     const char* document;

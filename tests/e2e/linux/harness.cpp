@@ -24,12 +24,6 @@ extern char** environ;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
 
 std::string Unescaped(const std::string& text) {
   std::string out;
@@ -87,6 +81,13 @@ void Watch() {
 }
 
 }  // namespace
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
 
 std::string ListOf(const std::vector<std::string>& lines) {
   std::string list;

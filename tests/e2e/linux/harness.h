@@ -30,6 +30,9 @@ struct Outcome {
   std::string err;
 };
 
+// A whole file; empty when there is none.
+std::string ReadAll(const std::string& path);
+
 // Everything with CR LF after each line, as a list written on Windows.
 std::string ListOf(const std::vector<std::string>& lines);
 

@@ -2,7 +2,6 @@
 // where and how each program is started.
 #include <sys/stat.h>
 
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -12,42 +11,26 @@
 
 namespace {
 
-std::vector<std::vector<std::string>> LogLines(const std::string& log) {
+// The log's lines, each cut at its tabs.
+std::vector<std::vector<std::string>> LogLines(const std::string& path) {
   std::vector<std::vector<std::string>> lines;
-  std::istringstream in(log);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> fields;
-    std::istringstream split(line);
-    std::string field;
-    while (std::getline(split, field, '\t')) fields.push_back(field);
-    if (!line.empty() && line.back() == '\t') fields.push_back("");
-    lines.push_back(fields);
+  std::istringstream in(ReadAll(path));
+  for (std::string line; std::getline(in, line);) {
+    lines.emplace_back();
+    std::istringstream split(line + "\t");
+    for (std::string field; std::getline(split, field, '\t');) lines.back().push_back(field);
   }
   return lines;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-class UnattendedTest : public E2eTest {
- protected:
-  std::string Script(const std::string& name, const std::string& body) {
-    const std::string path = Work() + "/" + name;
-    WriteFile(path, "#!/bin/sh\n" + body + "\n");
-    chmod(path.c_str(), 0755);
-    return path;
-  }
-};
+using UnattendedTest = E2eTest;
 
 // /F waits for each program's end and logs its exit code; /Q makes a failed entry the run's
 // exit code 1. Blank lines count in the log's line numbers.
 TEST_F(UnattendedTest, FinishQuietAndTheLog) {
-  const std::string three = Script("three", "exit 3");
+  const std::string three = Work() + "/three";
+  WriteFile(three, "#!/bin/sh\nexit 3\n");
+  chmod(three.c_str(), 0755);
   WriteFile(Work() + "/list.txt", ListOf({"a", "", "b c"}));
   Outcome outcome = Run({"/F", "/Q", "/O:run.log", "/X:" + three, "/L:list.txt"});
   EXPECT_EQ(outcome.exit_code, 1);
@@ -55,7 +38,7 @@ TEST_F(UnattendedTest, FinishQuietAndTheLog) {
   Outcome missing = Run({"/Q", "/O:run.log", "/X:" + Root() + "/missing", "/L:list.txt"});
   EXPECT_EQ(missing.exit_code, 1);
   EXPECT_EQ(missing.err, "");  // quiet: the log tells
-  const auto lines = LogLines(ReadFile(Work() + "/run.log"));
+  const auto lines = LogLines(Work() + "/run.log");
   ASSERT_EQ(lines.size(), 4u);
   const std::vector<std::vector<std::string>> want = {
       {"1", "exited", "3", "", "program", three, "\"a\""},
@@ -85,7 +68,7 @@ TEST_F(UnattendedTest, TwoRunsAppendWholeLinesToOneLog) {
   EXPECT_EQ(Finish(first, 300).exit_code, 0);
   EXPECT_EQ(Finish(second, 300).exit_code, 0);
   std::map<std::string, int> seen;
-  for (const auto& fields : LogLines(ReadFile(Work() + "/shared.log"))) {
+  for (const auto& fields : LogLines(Work() + "/shared.log")) {
     ASSERT_EQ(fields.size(), 9u);
     EXPECT_EQ(fields[2], "started");
     EXPECT_EQ("\"e" + fields[0] + "\"", fields[8]);
