@@ -7,19 +7,16 @@
 namespace e2e {
 namespace {
 
+// The log's lines, each ending in CR LF, cut at their tabs.
 std::vector<std::vector<std::string>> LogFields(const std::string& log) {
   std::vector<std::vector<std::string>> lines;
   std::istringstream in(log);
-  std::string line;
-  while (std::getline(in, line, '\n')) {
-    EXPECT_TRUE(!line.empty() && line.back() == '\r') << line;  // CR LF
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::vector<std::string> fields;
-    size_t from = 0;
-    for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
-      fields.push_back(line.substr(from, tab - from));
-    fields.push_back(line.substr(from));
-    lines.push_back(fields);
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_EQ('\r', line.back()) << line;
+    line.back() = '\t';
+    lines.emplace_back();
+    std::istringstream split(line);
+    for (std::string field; std::getline(split, field, '\t');) lines.back().push_back(field);
   }
   return lines;
 }
