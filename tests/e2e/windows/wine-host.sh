@@ -1,10 +1,42 @@
-# What the scripts that run Wine for the Windows tests share (sourced by wine-run and prefix.sh):
+# What the scripts that run Wine for the Windows tests share (sourced by wine-run and prefix.sh,
+# and by scripts/install-deps for the first): whether this host executes i386 programs at all,
 # which loader runs this host's Windows programs, and a run that is ended once it stops getting
 # anywhere, however long it takes while it does.
 
-# Some hosts cannot execute i386 programs, and Debian's wine script still picks the 32-bit
-# loader once wine32 is installed. There the 64-bit loader runs the x64 programs (WINELOADER
-# makes Wine start every further process with it too) and the x86 build cannot run at all.
+# host_runs_i386: true where the kernel executes i386 programs, else false with why in
+# host_i386_error. Asked before wine32 is installed, so it runs a program of its own: 93 bytes
+# of static i386 ELF that only exits with 42 (a kernel without i386 support refuses it with
+# "Exec format error"; a TMPDIR mounted noexec shows as "Permission denied").
+# CORVANE_TEST_HOST_I386=yes|no answers instead, for the test of install-deps.
+host_runs_i386() {
+  case ${CORVANE_TEST_HOST_I386:-} in
+  yes) return 0 ;;
+  no) host_i386_error="CORVANE_TEST_HOST_I386=no"; return 1 ;;
+  esac
+  i386_dir=$(mktemp -d "${TMPDIR:-/tmp}/i386.XXXXXX") || {
+    host_i386_error="no temporary folder"; return 1; }
+  # ELF header (entry 0x08048054), one loadable segment of the whole file, then the code:
+  # xor ebx,ebx; mov bl,42; xor eax,eax; inc eax; int 0x80 (exit).
+  {
+    printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0'
+    printf '\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0\0\0\0\0\64\0\40\0\1\0\0\0\0\0\0\0'
+    printf '\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10\135\0\0\0\135\0\0\0\5\0\0\0\0\20\0\0'
+    printf '\61\333\263\52\61\300\100\315\200'
+  } >"$i386_dir/exit42"
+  chmod +x "$i386_dir/exit42"
+  host_i386_error=$("$i386_dir/exit42" 2>&1)
+  i386_status=$?
+  rm -rf "$i386_dir"
+  [ "$i386_status" -ne 42 ] || return 0
+  host_i386_error="an i386 program in ${TMPDIR:-/tmp}: $(printf '%s' \
+    "${host_i386_error:-exit code $i386_status}" | tail -n 1 | sed 's/.*: //')"
+  return 1
+}
+
+# Some hosts cannot execute i386 programs; there install-deps does not install wine32. Where
+# wine32 is installed all the same, Debian's wine script still picks its 32-bit loader. Without
+# a 32-bit loader that runs, the 64-bit loader runs the x64 programs (WINELOADER makes Wine start
+# every further process with it too) and the x86 build cannot run at all.
 # CORVANE_NO_WINE32=1 takes that path on any host.
 #   wine_host_decide: finds out, sets wine32 (yes or no), wine32_reason and wine
 #   wine_host <state file>: the same, read from the file that the decision was written to, so
@@ -13,11 +45,15 @@ wine_host_decide() {
   wine32=no
   if [ -n "${CORVANE_NO_WINE32:-}" ] && [ "$CORVANE_NO_WINE32" != 0 ]; then
     wine32_reason="CORVANE_NO_WINE32 is set"
+  elif ! host_runs_i386; then
+    wine32_reason="this host cannot execute 32-bit programs ($host_i386_error)"
   elif [ ! -x /usr/lib/wine/wine ]; then
-    wine32_reason="the 32-bit Wine loader /usr/lib/wine/wine (wine32) is not installed"
+    wine32_reason="wine32 is not installed (scripts/install-deps could not get it from"
+    wine32_reason="$wine32_reason the package mirror, or has not run)"
+  # A wine32 that does not run where i386 programs do is broken; the x64 tests need not suffer.
   elif ! error=$(/usr/lib/wine/wine --version 2>&1 >/dev/null); then
     error=$(printf '%s' "$error" | tail -n 1 | sed 's|.*/usr/lib/wine/wine: ||')
-    wine32_reason="this host cannot execute 32-bit programs (/usr/lib/wine/wine --version: $error)"
+    wine32_reason="wine32 is installed but does not run (/usr/lib/wine/wine --version: $error)"
   else
     wine32=yes wine32_reason=
   fi
