@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "runtime/arguments.h"
+#include "text/command_text.h"
 #include "text/utf8.h"
 
 extern char** environ;
@@ -323,6 +323,7 @@ bool ShellExecuteRequest(ShellExecuteRecord* record) {
     if (!own_words.empty() && own_words[0] == words[0])
       words.insert(words.end(), own_words.begin() + 1, own_words.end());
     // The same splitting corvane applies to its own command line; no shell ever sees it.
+    // Unbounded, as a Windows program gets its command line whole.
     size_t position = 0;
     for (;;) {
       Text word = NextArgument(record->lpParameters, &position, SIZE_MAX);
