@@ -24,6 +24,7 @@
 
 #include "platform/platform.h"
 #include "text/command_text.h"
+#include "text/text.h"
 #include "text/utf8.h"
 
 extern char** environ;
@@ -60,6 +61,7 @@ void Start(int argc, char** argv, char**) {
   argument_count = argc;
   arguments = argv;
   std::set_new_handler(OutOfMemory);
+  SetOutOfMemoryHandler(EndProcess);
   // Started programs are never waited for; with SIGCHLD ignored the kernel reaps them at
   // once, so none is ever a zombie. A preview whose reader has gone gets EPIPE from its write,
   // and ends with a code of its own, rather than being killed. Each child gets both defaults
