@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "text/text.h"
 #include "text/utf8.h"
 
 namespace fake {
@@ -278,5 +279,14 @@ void EndProcess(uint32_t code) {
   fake::Record("ExitProcess(" + fake::Number(code) + ")");
   throw fake::ProcessEnded{code};
 }
+
+namespace {
+
+// Text running out of memory is recorded and thrown like any other end of the process.
+struct OutOfMemoryHandler {
+  OutOfMemoryHandler() { SetOutOfMemoryHandler(EndProcess); }
+} out_of_memory_handler;
+
+}  // namespace
 
 }  // namespace platform

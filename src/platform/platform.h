@@ -1,6 +1,7 @@
 // The one seam between corvane and the operating system. Each operation mirrors the Windows
-// call it stands for; win32.cpp makes those calls, posix.cpp is the Linux port, and fake.cpp
-// records every call for the unit tests. Exactly one of them is linked into a program.
+// call it stands for; win32.cpp makes those calls, the posix*.cpp files are the Linux port,
+// and fake.cpp records every call for the unit tests. Exactly one of the three is linked into
+// a program.
 // Every text that crosses the seam is UTF-8; win32.cpp converts to and from the UTF-16 of the
 // wide Windows calls.
 #ifndef CORVANE_PLATFORM_PLATFORM_H_

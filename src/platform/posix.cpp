@@ -1,10 +1,9 @@
 // The Linux port. Arguments come from argv as the invoking shell split them; programs are
-// started with posix_spawnp, never through a shell; documents go to xdg-open; associations
-// come from GIO. Linux has no input-idle, so the wait returns at once.
+// started with posix_spawnp, never through a shell; documents and their applications are
+// posix_desktop.cpp's, code pages posix_code_pages.cpp's. Linux has no input-idle, so the wait
+// returns at once.
 #include <errno.h>
 #include <fcntl.h>
-#include <gio/gio.h>
-#include <iconv.h>
 #include <signal.h>
 #include <poll.h>
 #include <spawn.h>
@@ -23,7 +22,9 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "runtime/arguments.h"
+#include "platform/posix.h"
+#include "text/command_text.h"
+#include "text/text.h"
 #include "text/utf8.h"
 
 extern char** environ;
@@ -31,26 +32,14 @@ extern char** environ;
 namespace platform {
 namespace {
 
-// FindExecutableA's codes: 32 or less is a failure.
-const uintptr_t kFileNotFound = 2;    // SE_ERR_FNF
-const uintptr_t kNoAssociation = 31;  // SE_ERR_NOASSOC
-const uintptr_t kFound = 42;
-
 int argument_count = 0;
 char** arguments = nullptr;
 uint32_t last_error = 0;
 bool keeping_exit_codes = false;
 
-// Windows' ERROR_NO_ASSOCIATION, for a document that no application handles, and GIO's words
-// for it.
-const uint32_t kNoAssociationError = 1155;
-const char kNoAssociationMessage[] = "No application is registered as handling this file";
 // The list is read from corvane's own standard input: a started program that inherited it
 // would eat the entries still to come.
 bool list_on_standard_input = false;
-// The program the last lookup found, full path first, and the arguments its desktop entry
-// gives it; the start that follows the lookup puts them before corvane's parameters.
-std::vector<std::string> looked_up;
 
 [[noreturn]] void OutOfMemory() { EndProcess(kOutOfMemoryExitCode); }
 
@@ -60,6 +49,7 @@ void Start(int argc, char** argv, char**) {
   argument_count = argc;
   arguments = argv;
   std::set_new_handler(OutOfMemory);
+  SetOutOfMemoryHandler(EndProcess);
   // Started programs are never waited for; with SIGCHLD ignored the kernel reaps them at
   // once, so none is ever a zombie. A preview whose reader has gone gets EPIPE from its write,
   // and ends with a code of its own, rather than being killed. Each child gets both defaults
@@ -122,9 +112,18 @@ std::string Unquoted(const std::string& text) {
   return text;
 }
 
-// The program and its arguments; false when it could not start. The child sees only the
-// standard descriptors, as a program the shell starts inherits no handles, and gets back
-// the SIGCHLD and SIGPIPE defaults that corvane itself gave up.
+bool NamesStandardInput(const char* path) {
+  for (const char* name : {"/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"})
+    if (strcmp(path, name) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+namespace posix {
+
+// The child sees only the standard descriptors, as a program the shell starts inherits no
+// handles, and gets back the SIGCHLD and SIGPIPE defaults that corvane itself gave up.
 bool Spawn(const std::vector<std::string>& words, const char* folder, void** process, int* error) {
   // Programs whose end was waited for in vain are reaped once they are done, so that none stays a
   // zombie for the rest of the run.
@@ -158,83 +157,6 @@ bool Spawn(const std::vector<std::string>& words, const char* folder, void** pro
   return true;
 }
 
-// The words of a desktop entry's Exec line, with its field codes (%f, %U, %i, ...) taken out
-// and %% kept as %: what the program gets before the files it is handed. A word that was field
-// codes alone goes.
-std::vector<std::string> ExecWords(const char* exec) {
-  std::vector<std::string> words;
-  gchar** parsed = nullptr;
-  if (!exec || !g_shell_parse_argv(exec, nullptr, &parsed, nullptr)) return words;
-  for (gchar** word = parsed; *word; ++word) {
-    std::string kept;
-    bool coded = false;
-    for (const char* c = *word; *c; ++c) {
-      if (*c != '%') {
-        kept += *c;
-        continue;
-      }
-      if (c[1] == '%')
-        kept += '%';
-      else
-        coded = true;
-      if (c[1]) ++c;
-    }
-    if (!coded || !kept.empty()) words.push_back(kept);
-  }
-  g_strfreev(parsed);
-  return words;
-}
-
-// The default application for the document's content type, or null; the caller unrefs it. GIO's
-// local file system is asked directly, so no VFS module (and no session bus) is ever brought in.
-GAppInfo* DefaultApplicationFor(const char* path) {
-  GFile* document = g_vfs_get_file_for_path(g_vfs_get_local(), path);
-  GFileInfo* details = g_file_query_info(document, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                         G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
-  const char* type = details ? g_file_info_get_content_type(details) : nullptr;
-  GAppInfo* application = type ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
-  if (details) g_object_unref(details);
-  g_object_unref(document);
-  return application;
-}
-
-// The default application's program for the document, by its full path, and the arguments its
-// Exec line gives it; empty when there is none.
-std::vector<std::string> DefaultCommandFor(const char* path) {
-  GAppInfo* application = DefaultApplicationFor(path);
-  std::vector<std::string> words =
-      ExecWords(application ? g_app_info_get_commandline(application) : nullptr);
-  char* program = words.empty() || words[0].empty() ? nullptr
-                                                    : g_find_program_in_path(words[0].c_str());
-  if (program)
-    words[0] = program;
-  else
-    words.clear();
-  g_free(program);
-  if (application) g_object_unref(application);
-  return words;
-}
-
-bool NamesStandardInput(const char* path) {
-  for (const char* name : {"/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"})
-    if (strcmp(path, name) == 0) return true;
-  return false;
-}
-
-// A document that is there and that no application handles: xdg-open would only fail later, out
-// of corvane's sight. Anything else (a URL, a name xdg-open may know) goes to xdg-open.
-bool LacksApplication(const std::string& target, const char* folder) {
-  std::string path = target;
-  if (folder && !path.empty() && path[0] != '/') path = std::string(folder) + "/" + path;
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  GAppInfo* application = DefaultApplicationFor(path.c_str());
-  if (!application) return true;
-  g_object_unref(application);
-  return false;
-}
-
-// Sets the start's failure code; unless the request asks for quiet, also reports it.
 bool StartFailed(const ShellExecuteRecord* record, int code, const char* doing,
                  const std::string& subject, const char* why) {
   last_error = static_cast<uint32_t>(code);
@@ -242,39 +164,7 @@ bool StartFailed(const ShellExecuteRecord* record, int code, const char* doing,
   return false;
 }
 
-// iconv's name for a Windows code page: CP<number> for most, a few under names of their own.
-std::string IconvName(uint32_t code_page) {
-  static const struct {
-    uint32_t code_page;
-    const char* name;
-  } kNames[] = {
-      {20127, "ASCII"},       {20866, "KOI8-R"},      {21866, "KOI8-U"},     {28591, "ISO-8859-1"},
-      {28592, "ISO-8859-2"},  {28593, "ISO-8859-3"},  {28594, "ISO-8859-4"}, {28595, "ISO-8859-5"},
-      {28596, "ISO-8859-6"},  {28597, "ISO-8859-7"},  {28598, "ISO-8859-8"}, {28599, "ISO-8859-9"},
-      {28603, "ISO-8859-13"}, {28605, "ISO-8859-15"}, {54936, "GB18030"},    {10000, "MACINTOSH"},
-  };
-  for (const auto& known : kNames)
-    if (known.code_page == code_page) return known.name;
-  return "CP" + std::to_string(code_page);
-}
-
-// One converter, kept for the code page of the last call: a list uses one code page throughout.
-iconv_t ConverterFor(uint32_t code_page) {
-  static iconv_t converter = reinterpret_cast<iconv_t>(-1);
-  static uint32_t converter_code_page = 0;
-  if (converter != reinterpret_cast<iconv_t>(-1) && converter_code_page == code_page)
-    return converter;
-  if (converter != reinterpret_cast<iconv_t>(-1)) iconv_close(converter);
-  converter = iconv_open("UTF-8", IconvName(code_page).c_str());
-  converter_code_page = code_page;
-  return converter;
-}
-
-bool BytesAsTheyAre(uint32_t code_page) {
-  return code_page == kCodePageAnsi || code_page == kCodePageOem;
-}
-
-}  // namespace
+}  // namespace posix
 
 const char* RawCommandLine() { return nullptr; }
 int SplitArgumentCount() { return argument_count > 0 ? argument_count - 1 : 0; }
@@ -312,38 +202,26 @@ bool FinishOutput(const char*, const char*) {
 void PrepareShell(uint32_t) {}
 
 bool ShellExecuteRequest(ShellExecuteRecord* record) {
-  std::vector<std::string> words;
-  int error = 0;
-  const char* folder = record->lpDirectory;
   // What a lookup found goes with the start that follows it, and with no other.
-  std::vector<std::string> own_words;
-  own_words.swap(looked_up);
-  if (record->lpParameters) {
-    words.push_back(Unquoted(record->lpFile));
-    if (!own_words.empty() && own_words[0] == words[0])
-      words.insert(words.end(), own_words.begin() + 1, own_words.end());
-    // The same splitting corvane applies to its own command line; no shell ever sees it.
-    size_t position = 0;
-    for (;;) {
-      Text word = NextArgument(record->lpParameters, &position, SIZE_MAX);
-      if (word.Empty()) break;
-      words.emplace_back(word.Bytes(), word.Length());
-    }
-    if (words[0].empty())
-      return StartFailed(record, ENOENT, "start", "a program without a name", strerror(ENOENT));
-    if (Spawn(words, folder, &record->hProcess, &error)) return true;
-    return StartFailed(record, error, "start", words[0], strerror(error));
+  std::vector<std::string> own_words = posix::TakeLookedUp();
+  if (!record->lpParameters) return posix::OpenDocument(record, Unquoted(record->lpFile));
+  std::vector<std::string> words = {Unquoted(record->lpFile)};
+  if (!own_words.empty() && own_words[0] == words[0])
+    words.insert(words.end(), own_words.begin() + 1, own_words.end());
+  // The same splitting corvane applies to its own command line; no shell ever sees it.
+  // Unbounded, as a Windows program gets its command line whole.
+  size_t position = 0;
+  for (;;) {
+    Text word = NextArgument(record->lpParameters, &position, SIZE_MAX);
+    if (word.Empty()) break;
+    words.emplace_back(word.Bytes(), word.Length());
   }
-  std::string target = Unquoted(record->lpFile);
-  if (LacksApplication(target, folder))
-    return StartFailed(record, kNoAssociationError, "open", target, kNoAssociationMessage);
-  // xdg-open takes a leading "-" for an option it does not know; no URL starts with one,
-  // so such a target is a file and "./" names the same one.
-  if (!target.empty() && target[0] == '-') target.insert(0, "./");
-  words = {"xdg-open", target};
-  if (Spawn(words, folder, &record->hProcess, &error)) return true;
-  return StartFailed(record, error, "open", target,
-                     (std::string("xdg-open: ") + strerror(error)).c_str());
+  if (words[0].empty())
+    return posix::StartFailed(record, ENOENT, "start", "a program without a name",
+                              strerror(ENOENT));
+  int error = 0;
+  if (posix::Spawn(words, record->lpDirectory, &record->hProcess, &error)) return true;
+  return posix::StartFailed(record, error, "start", words[0], strerror(error));
 }
 
 // Linux has no input-idle: the wait is over at once.
@@ -400,8 +278,8 @@ uint32_t ProcessId(void* process) {
 bool VerbKnown(const char* verb) { return !*verb || strcasecmp(verb, "open") == 0; }
 
 size_t ErrorMessage(uint32_t code, char* out, size_t room) {
-  const char* message =
-      code == kNoAssociationError ? kNoAssociationMessage : strerror(static_cast<int>(code));
+  const char* message = code == posix::kNoAssociationError ? posix::kNoAssociationMessage
+                                                           : strerror(static_cast<int>(code));
   const size_t length = strlen(message);
   if (length <= room) memcpy(out, message, length);
   return length;
@@ -438,54 +316,6 @@ size_t FullPath(const char* path, char* out, size_t room) {
 }
 
 void CloseProcessHandle(void*) {}
-
-// The directory part is a Windows notion (backslash, drive colon); a relative document is
-// found from the current directory as it is.
-uintptr_t FindAssociatedExecutable(const char* file, const char*, char* result) {
-  looked_up.clear();
-  struct stat info;
-  if (!*file || stat(file, &info) != 0) return kFileNotFound;
-  std::vector<std::string> words = DefaultCommandFor(file);
-  // A path that does not fit the caller's buffer could only be handed back cut.
-  if (words.empty() || words[0].size() >= kPathRoom) return kNoAssociation;
-  memcpy(result, words[0].c_str(), words[0].size() + 1);
-  looked_up.swap(words);
-  return kFound;
-}
-
-bool CodePageKnown(uint32_t code_page) {
-  return BytesAsTheyAre(code_page) || ConverterFor(code_page) != reinterpret_cast<iconv_t>(-1);
-}
-
-// A sequence the code page does not have becomes U+FFFD, as MultiByteToWideChar makes it a
-// default character.
-size_t CodePageToUtf8(uint32_t code_page, const char* bytes, size_t length, char* out,
-                      size_t room) {
-  if (BytesAsTheyAre(code_page)) {
-    if (length <= room) memcpy(out, bytes, length);
-    return length;
-  }
-  iconv_t converter = ConverterFor(code_page);
-  if (converter == reinterpret_cast<iconv_t>(-1)) return 0;
-  iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  std::string converted;
-  char piece[256];
-  char* in = const_cast<char*>(bytes);
-  size_t in_left = length;
-  while (in_left > 0) {
-    char* to = piece;
-    size_t to_left = sizeof piece;
-    size_t result = iconv(converter, &in, &in_left, &to, &to_left);
-    converted.append(piece, to - piece);
-    if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
-    converted.append(kReplacementCharacter);
-    if (errno == EINVAL) break;  // cut off by the end
-    ++in;
-    --in_left;
-  }
-  if (converted.size() <= room) memcpy(out, converted.data(), converted.size());
-  return converted.size();
-}
 
 bool OpenForReading(const char* path, void** file) {
   *file = nullptr;

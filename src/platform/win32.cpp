@@ -49,12 +49,6 @@ static_assert(kSeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS &&
 
 namespace {
 
-void* AllocateOrEnd(size_t size) {
-  void* memory = std::malloc(size);
-  if (!memory) EndProcess(kOutOfMemoryExitCode);
-  return memory;
-}
-
 // A UTF-16 copy of a UTF-8 text for one call; null stays null.
 class Wide {
  public:
@@ -399,6 +393,15 @@ bool CloseFile(void* file) { return CloseHandle(file) != FALSE; }
 uint32_t LastErrorCode() { return GetLastError(); }
 
 void EndProcess(uint32_t code) { ExitProcess(code); }
+
+namespace {
+
+// Text runs out of memory through EndProcess, as the rest of corvane does; set before main.
+struct OutOfMemoryHandler {
+  OutOfMemoryHandler() { SetOutOfMemoryHandler(EndProcess); }
+} out_of_memory_handler;
+
+}  // namespace
 
 bool SlashOptionsNeedSeparator() { return false; }
 bool BackslashesEscapeQuotes() { return true; }

@@ -3,14 +3,9 @@
 #include <cstdint>
 
 #include "platform/platform.h"
-#include "text/utf8.h"
+#include "text/command_text.h"
 
 namespace {
-
-bool IsLineBlank(char c) {
-  unsigned char code = static_cast<unsigned char>(c);
-  return code != 0 && IsBlank(code);
-}
 
 // The platform's own split (Linux argv): an empty element is no argument, the same as an
 // empty pair of quotes on Windows.
@@ -29,49 +24,15 @@ Text SplitText(int index) {
   return Text();
 }
 
-// Appends the character at line[*p] when it fits in room; false, with nothing taken, when not.
-// A character is never cut: the bound counts bytes, and a UTF-8 sequence goes whole.
-bool TakeCharacter(const char* line, size_t* p, Text* argument, size_t room) {
-  bool valid;
-  const size_t length = Utf8Step(line + *p, SIZE_MAX, &valid);
-  if (length > room - argument->Length()) return false;
-  argument->Append(line + *p, length);
-  *p += length;
-  return true;
-}
-
 }  // namespace
-
-Text NextArgument(const char* line, size_t* position, size_t room) {
-  size_t p = *position;
-  for (;;) {
-    while (IsLineBlank(line[p])) ++p;
-    if (line[p] != '"' || line[p + 1] != '"') break;
-    p += 2;
-  }
-  Text argument;
-  bool fits = true;
-  while (fits && line[p] != 0 && !IsLineBlank(line[p]) && argument.Length() < room) {
-    if (line[p] == '"') {
-      ++p;
-      while (fits && line[p] != 0 && line[p] != '"')
-        fits = TakeCharacter(line, &p, &argument, room);
-      if (fits && line[p] == '"') ++p;
-    } else {
-      fits = TakeCharacter(line, &p, &argument, room);
-    }
-  }
-  *position = p;
-  return argument;
-}
 
 int ArgumentCount() {
   const char* line = platform::RawCommandLine();
   if (!line) return SplitCount();
   size_t p = 0;
-  NextArgument(line, &p);
+  NextArgument(line, &p, kArgumentRoom);
   int count = 0;
-  while (!NextArgument(line, &p).Empty()) ++count;
+  while (!NextArgument(line, &p, kArgumentRoom).Empty()) ++count;
   return count;
 }
 
@@ -86,7 +47,7 @@ Text ArgumentText(int index) {
   if (!line) return SplitText(index);
   size_t p = 0;
   for (;;) {
-    Text argument = NextArgument(line, &p);
+    Text argument = NextArgument(line, &p, kArgumentRoom);
     if (index == 0 || argument.Empty()) return argument;
     --index;
   }

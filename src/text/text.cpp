@@ -3,17 +3,29 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
-
 namespace {
 
-char* AllocateOrEnd(size_t size) {
-  char* bytes = static_cast<char*>(std::malloc(size));
-  if (!bytes) platform::EndProcess(kOutOfMemoryExitCode);
-  return bytes;
+// Until a platform sets its own handler. exit, not _Exit: the Windows build imports it already.
+[[noreturn]] void EndNow(unsigned code) { std::exit(static_cast<int>(code)); }
+
+void (*out_of_memory_handler)(unsigned) = EndNow;
+
+[[noreturn]] void OutOfMemory() {
+  out_of_memory_handler(kOutOfMemoryExitCode);
+  __builtin_unreachable();  // no handler returns
 }
 
 }  // namespace
+
+void* AllocateOrEnd(size_t size) {
+  void* memory = std::malloc(size);
+  if (!memory) OutOfMemory();
+  return memory;
+}
+
+void SetOutOfMemoryHandler(void (*handler)(unsigned)) {
+  out_of_memory_handler = handler ? handler : EndNow;
+}
 
 Text::Text(const char* bytes, size_t length) : Text() { Append(bytes, length); }
 
@@ -73,10 +85,10 @@ void Text::AppendGrowing(const char* bytes, size_t length) {
 // null when that was the inline room.
 char* Text::Grow(size_t more) {
   const size_t needed = length_ + more;
-  if (needed < length_ || needed + 1 < needed) platform::EndProcess(kOutOfMemoryExitCode);
+  if (needed < length_ || needed + 1 < needed) OutOfMemory();
   size_t capacity = capacity_;
   while (capacity <= needed) capacity = capacity > (size_t)-1 / 2 ? needed + 1 : capacity * 2;
-  char* grown = AllocateOrEnd(capacity);
+  char* grown = static_cast<char*>(AllocateOrEnd(capacity));
   std::memcpy(grown, bytes_, length_ + 1);
   char* old = bytes_ != inline_ ? bytes_ : nullptr;
   bytes_ = grown;

@@ -77,6 +77,12 @@ inline bool operator!=(const Text& a, const Text& b) { return !(a == b); }
 
 // Exit code when memory runs out.
 const unsigned kOutOfMemoryExitCode = 203;
+// Called with that code when memory runs out, to end the process the platform's way (output
+// flushed, the fake's record); it must not return. Without one (or with null) the process ends
+// with the code all the same.
+void SetOutOfMemoryHandler(void (*handler)(unsigned exit_code));
+// size bytes from malloc, or the end of the process when there are none.
+void* AllocateOrEnd(size_t size);
 
 // Codes 0 to 32, compared unsigned, so 128 to 255 never count.
 inline bool IsBlank(unsigned char code) { return code <= 32; }

@@ -7,6 +7,7 @@
 #include "fuzz_support.h"
 #include "platform/fake.h"
 #include "runtime/arguments.h"
+#include "text/command_text.h"
 
 namespace {
 

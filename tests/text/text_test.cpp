@@ -93,6 +93,21 @@ TEST(TextTest, AppendDecimal) {
   }
 }
 
+// A length past what memory can hold ends the process with 203: through the platform's
+// handler, which the fake records, and without one all the same.
+TEST(TextDeathTest, RunningOutOfMemoryEndsTheProcessWith203) {
+  fake::Reset();
+  Text text = T("x");
+  EXPECT_EQ(203, ExitCodeOf([&] { text.AppendRoom(SIZE_MAX); }));
+  EXPECT_EQ(Strings{"ExitProcess(203)"}, fake::Calls());
+  EXPECT_EXIT(
+      {
+        SetOutOfMemoryHandler(nullptr);
+        text.AppendRoom(SIZE_MAX);
+      },
+      testing::ExitedWithCode(203), "");
+}
+
 TEST(HelpersTest, TrimBlanks) {
   struct Case { std::string text, want; };
   const Case cases[] = {

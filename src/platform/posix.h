@@ -1,0 +1,39 @@
+// Internal to the Linux port: what posix.cpp and posix_desktop.cpp share.
+#ifndef CORVANE_PLATFORM_POSIX_H_
+#define CORVANE_PLATFORM_POSIX_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+namespace posix {
+
+// Windows' ERROR_NO_ASSOCIATION, for a document that no application handles, and GIO's words
+// for it.
+inline constexpr uint32_t kNoAssociationError = 1155;
+inline constexpr char kNoAssociationMessage[] =
+    "No application is registered as handling this file";
+
+// posix.cpp
+
+// The program and its arguments; false, with the errno value in *error, when it could not start.
+bool Spawn(const std::vector<std::string>& words, const char* folder, void** process, int* error);
+// Sets the start's failure code; unless the request asks for quiet, also reports it. Always false.
+bool StartFailed(const ShellExecuteRecord* record, int code, const char* doing,
+                 const std::string& subject, const char* why);
+
+// posix_desktop.cpp
+
+// The words the last lookup found, handed over once: the program by its full path, then the
+// arguments its desktop entry gives it. Empty when there was no lookup since the last call.
+std::vector<std::string> TakeLookedUp();
+// Opens a document (or a URL) with its default application, through xdg-open.
+bool OpenDocument(ShellExecuteRecord* record, std::string target);
+
+}  // namespace posix
+}  // namespace platform
+
+#endif  // CORVANE_PLATFORM_POSIX_H_
