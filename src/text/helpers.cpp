@@ -60,3 +60,33 @@ bool SameInAnyCase(const Text& text, const char* name) {
     if (UpperAsciiLetter(text.At(i)) != static_cast<unsigned char>(name[i - 1])) return false;
   return true;
 }
+
+Text EntryFile(const Text& entry) {
+  Text t = EntryPath(entry);
+  const size_t n = t.Length();
+  if (n == 0 || (t.At(1) != '"' && t.At(n) != '"')) return t;
+  const bool opening = t.At(1) == '"';
+  return TrimBlanks(SubText(t, opening ? 2 : 1, static_cast<long long>(n - 1)));
+}
+
+bool HasUrlScheme(const Text& text) {
+  const auto letter = [](unsigned char c) { return UpperAsciiLetter(c) >= 'A' && UpperAsciiLetter(c) <= 'Z'; };
+  if (!letter(text.At(1))) return false;
+  size_t i = 2;
+  for (unsigned char c = text.At(i);
+       letter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; c = text.At(++i)) {
+  }
+  return i > 2 && text.At(i) == ':';
+}
+
+Text OwnFolderPart(const Text& file) {
+  if (HasUrlScheme(file) || (file.At(1) == ':' && file.At(2) == ':')) return Text();
+  if (file.At(1) == '\\' && file.At(2) == '\\') {
+    // \\server\share\ at least: the server and the share are no folders of their own.
+    size_t separators = 0;
+    for (size_t i = 3; i <= file.Length(); ++i)
+      if (file.At(i) == '\\' && file.At(i - 1) != '\\' && ++separators == 2) return FolderPart(file);
+    return Text();
+  }
+  return FolderPart(file);
+}

@@ -17,6 +17,15 @@ bool IsFullPath(const Text& path);
 //   [  "C:\a b.txt"  ] and [" C:\a b.txt "] give [C:\a b.txt]
 //   ["abc] and [a"b] stay as they are; [""] gives the empty text
 Text EntryPath(const Text& entry);
+// EntryPath with a lone double quote at either end taken off too: the file the shell opens for
+// ["abc] or [abc"], both quoted as ["abc"].
+Text EntryFile(const Text& entry);
+// Starts with a URL scheme: a letter, then one or more letters, digits, "+", "-" or ".", then a
+// colon (http:, file:, ms-settings:). A drive letter is no scheme.
+bool HasUrlScheme(const Text& text);
+// FolderPart of a file, but empty where the text names no file in a folder of its own: a URL, a
+// shell namespace (::{...}), a UNC path that stops short of \\server\share\name.
+Text OwnFolderPart(const Text& file);
 // Whether text is name, letters a to z matching A to Z; name is in capitals.
 bool SameInAnyCase(const Text& text, const char* name);
 // The folder of a path: up to its last backslash or slash, which is dropped unless it is the

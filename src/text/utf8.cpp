@@ -146,3 +146,14 @@ size_t EncodeUtf8(uint32_t code, char* out) {
   out[3] = static_cast<char>(0x80 | (code & 0x3F));
   return 4;
 }
+
+size_t Utf16Length(const char* bytes, size_t length) {
+  size_t units = 0;
+  for (size_t i = 0; i < length;) {
+    bool valid;
+    const size_t step = Utf8Step(bytes + i, length - i, &valid);
+    units += valid ? (step == 4 ? 2 : 1) : step;
+    i += step;
+  }
+  return units;
+}

@@ -25,6 +25,10 @@ size_t Utf8Cut(const char* bytes, size_t length, size_t room);
 // The text with each ill-formed sequence replaced by one U+FFFD.
 Text RepairedUtf8(const Text& text);
 
+// How many UTF-16 units the text takes, as Windows counts a text's characters; each byte of an
+// ill-formed sequence counts as one.
+size_t Utf16Length(const char* bytes, size_t length);
+
 // Writes a code point (at most 0x10FFFF, not a surrogate) as one to four bytes; gives the count.
 size_t EncodeUtf8(uint32_t code, char* out);
 

@@ -3,6 +3,7 @@
 #include "test_support.h"
 #include "text/helpers.h"
 #include "text/utf8.h"
+#include "text/variables.h"
 
 namespace {
 
@@ -207,6 +208,64 @@ TEST(HelpersTest, EntryPath) {
       {"\"\"", ""},     {"\"", "\""},  {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(T(c.want), EntryPath(T(c.entry))) << c.entry;
+}
+
+// The folder a program named by an entry starts in: only a file in a folder has one.
+TEST(HelpersTest, EntryFileAndItsOwnFolder) {
+  struct Case { const char *entry, *file, *folder; };
+  const Case cases[] = {
+      {" \"C:\\a b\\c.txt\" ", "C:\\a b\\c.txt", "C:\\a b"},
+      {"\"sub\\x.txt", "sub\\x.txt", "sub"},  // a lone quote at either end goes too
+      {"sub\\x.txt\"", "sub\\x.txt", "sub"},
+      {"a\"b\\c", "a\"b\\c", "a\"b"},
+      {"\\\\srv\\share\\f.txt", "\\\\srv\\share\\f.txt", "\\\\srv\\share"},
+      {"\\\\srv\\a.txt", "\\\\srv\\a.txt", ""},
+      {"\\\\srv\\share", "\\\\srv\\share", ""},
+      {"http://example.invalid/x/y.txt", "http://example.invalid/x/y.txt", ""},
+      {"ms-settings:display", "ms-settings:display", ""},
+      {"x+1.2-b:/p/q", "x+1.2-b:/p/q", ""},
+      {"::{20D04FE0}\\C:\\", "::{20D04FE0}\\C:\\", ""},
+      {"C:\\x\\y", "C:\\x\\y", "C:\\x"},  // a drive letter is no scheme
+      {"1a:\\x\\y", "1a:\\x\\y", "1a:\\x"},
+      {"/usr/bin/env", "/usr/bin/env", "/usr/bin"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(T(c.file), EntryFile(T(c.entry))) << c.entry;
+    EXPECT_EQ(T(c.folder), OwnFolderPart(EntryFile(T(c.entry)))) << c.entry;
+  }
+}
+
+// %NAME% as Windows expands it: set names only, and a name that is not set leaves its closing %
+// to open the next one.
+TEST(VariablesTest, ExpandPercentNames) {
+  const auto value_of = [](const char* name) -> const char* {
+    if (std::string(name) == "HOME") return "C:\\Users\\me";
+    if (std::string(name) == "E") return "";
+    return nullptr;
+  };
+  struct Case { const char *text, *want; };
+  const Case cases[] = {
+      {"%HOME%\\todo.txt", "C:\\Users\\me\\todo.txt"},
+      {"%UNSET%\\a", "%UNSET%\\a"},
+      {"100%.txt", "100%.txt"},
+      {"50%% off", "50%% off"},
+      {"%UNSET%HOME%", "%UNSETC:\\Users\\me"},
+      {"%HOME%%HOME%", "C:\\Users\\meC:\\Users\\me"},
+      {"a%E%b", "ab"},
+      {"%home%", "%home%"},  // names as the lookup takes them
+      {"%", "%"},
+      {"", ""},
+  };
+  Text expanded;
+  for (const Case& c : cases) {
+    EXPECT_TRUE(ExpandPercentNames(T(c.text), value_of, 1000, &expanded)) << c.text;
+    EXPECT_EQ(T(c.want), expanded) << c.text;
+  }
+  EXPECT_FALSE(ExpandPercentNames(T("%HOME%%HOME%"), value_of, 20, &expanded));
+  EXPECT_TRUE(ExpandPercentNames(T("%HOME%%HOME%"), value_of, 22, &expanded));
+  // Windows counts characters in UTF-16 units: one for é and 日, two for 😀.
+  EXPECT_EQ(5u, Utf16Length("a\xc3\xa9\xe6\x97\xa5\xf0\x9f\x98\x80", 10));
+  EXPECT_EQ(3u, Utf16Length("\xff\xe6\x97", 3));  // a byte that is no UTF-8, a cut one
 }
 
 }  // namespace
