@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "text/text.h"
 #include "text/utf8.h"
+#include "text/variables.h"
 
 namespace fake {
 namespace {
@@ -187,6 +188,80 @@ size_t FullPath(const char* path, char* out, size_t room) {
   return full.size();
 }
 
+bool ExpandVariables(const char* text, char* out, size_t room, size_t* needed) {
+  fake::Record("ExpandEnvironmentStrings(" + fake::Quoted(text) + ")");
+  Text expanded;
+  const bool ok = ExpandPercentNames(TextFromZeroTerminated(text), [](const char* name) {
+    for (const auto& variable : state.environment) {
+      std::string a = variable.first, b = name;
+      if (state.names_in_any_case) {
+        for (char& c : a) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : b) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      }
+      if (a == b) return variable.second.c_str();
+    }
+    return static_cast<const char*>(nullptr);
+  }, 1 << 20, &expanded);
+  *needed = expanded.Length();
+  if (*needed <= room) std::memcpy(out, expanded.Bytes(), *needed);
+  return ok;
+}
+
+bool FailureIsFinal(uint32_t code) {
+  return std::count(state.final_codes.begin(), state.final_codes.end(), code) > 0;
+}
+
+bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* name, size_t room) {
+  // The walk is the index of the next process, plus one so that the first call starts it.
+  uintptr_t next = reinterpret_cast<uintptr_t>(*walk);
+  if (next == 0) fake::Record("Processes()");
+  if (next == 0) next = 1;
+  if (next > state.processes.size()) {
+    *walk = nullptr;
+    return false;
+  }
+  const fake::Process& process = state.processes[next - 1];
+  *walk = reinterpret_cast<void*>(next + 1);
+  *process_id = process.id;
+  *session = process.session;
+  const bool fits = process.name.size() < room;
+  std::memcpy(name, process.name.c_str(), fits ? process.name.size() + 1 : 1);
+  if (!fits) name[0] = 0;
+  return true;
+}
+
+uint32_t OwnSession() { return state.own_session; }
+
+size_t ProcessImage(uint32_t process_id, char* out, size_t room) {
+  fake::Record("ProcessImage(" + fake::Number(process_id) + ")");
+  for (const fake::Process& process : state.processes) {
+    if (process.id != process_id) continue;
+    if (process.image.size() <= room) std::memcpy(out, process.image.data(), process.image.size());
+    return process.image.size();
+  }
+  return 0;
+}
+
+size_t ImagePath(const char* path, const char* folder, char* out, size_t room) {
+  fake::Record("ImagePath(" + fake::Quoted(path) + ", " + fake::Quoted(folder) + ")");
+  std::string full = path;
+  const bool rooted = full[0] == '\\' || (full.size() > 1 && full[1] == ':');
+  if (!rooted) full = (*folder ? std::string(folder) : state.current_folder) + "\\" + full;
+  if (state.missing_files.count(full)) return 0;
+  if (full.size() <= room) std::memcpy(out, full.data(), full.size());
+  return full.size();
+}
+
+bool SameFileName(const char* a, const char* b) {
+  if (!state.names_in_any_case) return std::strcmp(a, b) == 0;
+  for (; *a && *b; ++a, ++b)
+    if (std::toupper(static_cast<unsigned char>(*a)) != std::toupper(static_cast<unsigned char>(*b)))
+      return false;
+  return *a == *b;
+}
+
+bool StartsAsProgram(const char* file, const char*) { return state.program_files.count(file) > 0; }
+
 void CloseProcessHandle(void* process) {
   fake::Record("CloseHandle(" + fake::Pointer(process) + ")");
 }
@@ -260,6 +335,16 @@ bool OpenForAppending(const char* path, void** file) {
   if (state.log_open_ok) return true;
   state.last_error = state.log_open_error;
   return false;
+}
+
+bool EndsWithLineEnd(const char* path) {
+  fake::Record("EndsWithLineEnd(" + fake::Quoted(path) + ")");
+  return !state.log_torn;
+}
+
+bool IsSameFile(void* file, const char* path) {
+  fake::Record("IsSameFile(" + fake::Pointer(file) + ", " + fake::Quoted(path) + ")");
+  return state.log_is_list;
 }
 
 bool AppendLine(void* file, const char* text, size_t length) {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,14 @@ struct WaitScript {
 struct FindResult {
   uintptr_t code;
   std::string program;  // written into the result buffer
+};
+
+// A process that runs, as the fake's walk gives it.
+struct Process {
+  uint32_t id;
+  uint32_t session;
+  std::string name;   // its image's file name
+  std::string image;  // its image's full path
 };
 
 struct ReadResult {
@@ -66,6 +76,18 @@ struct State {
   int log_writes_left = -1;  // as output_writes_left
   uint32_t log_error = 112;
   int32_t utc_offset_minutes = 60;  // of the time every start is asked at
+  bool log_is_list = false;         // the log named is the list file
+  bool log_torn = false;            // the log's last line was cut short
+
+  // %NAME% expansion: Windows' names in any letter case, unless a test asks for Linux's.
+  std::map<std::string, std::string> environment;
+  bool names_in_any_case = true;
+
+  std::vector<uint32_t> final_codes = {1223, 1155, 193};  // Windows' codes no retry mends
+  std::vector<Process> processes;
+  uint32_t own_session = 1;
+  std::set<std::string> program_files;  // documents that start as programs (Linux)
+  std::set<std::string> missing_files;  // for ImagePath
 
   uint32_t last_error = 0;
   uintptr_t next_process = 0x100;

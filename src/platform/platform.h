@@ -46,6 +46,7 @@ const uint32_t kInfinite = 0xFFFFFFFF;
 const uint32_t kIconInformation = 0x40;
 const uint32_t kBrokenPipe = 109;
 const uint32_t kInvalidParameter = 87;
+const uint32_t kFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 // COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE
 const uint32_t kComApartmentNoDde = 0x2 | 0x4;
 
@@ -110,6 +111,11 @@ bool VerbKnown(const char* verb);
 // without an application): the bytes the text needs, written to out only when they fit in room.
 size_t ErrorMessage(uint32_t code, char* out, size_t room);
 
+// Whether a start that failed with this code would fail again however long corvane waited:
+// Windows' 1223 (elevation declined), 1155 (no program for the type) and 193 (not a program);
+// Linux's 1155 and ENOEXEC.
+bool FailureIsFinal(uint32_t code);
+
 // Sleep.
 void Pause(uint32_t milliseconds);
 
@@ -123,9 +129,33 @@ LocalTime LocalTimeNow();
 // GetFullPathNameW: a relative path made full from the current folder. The bytes the full path
 // needs, written to out only when they fit in room; 0 when it cannot be made.
 size_t FullPath(const char* path, char* out, size_t room);
+// ExpandEnvironmentStringsW (Linux: the same %NAME% forms, from the environment, names as
+// written): the bytes the expanded text needs, written to out only when they fit in room. False
+// when the system cannot expand it (a text past its 32,767 characters).
+bool ExpandVariables(const char* text, char* out, size_t room, size_t* needed);
 // FindExecutableW: a code above 32 means the program's path was written to result, which has
 // kPathRoom bytes.
 uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result);
+
+// The processes that run now, one after another: *walk starts null, and each call gives the next
+// one's id, its session (Linux: its user) and the file name of its image, false after the last
+// (when the walk's resources are gone). A name that does not fit in room is left empty.
+bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* name, size_t room);
+// ProcessIdToSessionId of corvane itself (Linux: its user).
+uint32_t OwnSession();
+// QueryFullProcessImageNameW, with long names (Linux: what /proc/<pid>/exe links to): the bytes
+// the path needs, written to out only when they fit in room; 0 when it cannot be told.
+size_t ProcessImage(uint32_t process_id, char* out, size_t room);
+// A file's path as a process image would give it: made full (from folder when that is not empty
+// and the path is relative), with long names (Linux: every link resolved). The bytes needed,
+// written to out only when they fit in room; 0 when it cannot be made (no such file, say).
+size_t ImagePath(const char* path, const char* folder, char* out, size_t room);
+// Whether two file names or paths are the same to the file system: Windows ignores letter case.
+bool SameFileName(const char* a, const char* b);
+// Whether the shell would start a document entry as a program of its own that corvane must
+// start itself: on Linux an executable regular file (relative to folder when that is not
+// empty), which xdg-open would not run. Windows' shell starts programs by itself: never.
+bool StartsAsProgram(const char* file, const char* folder);
 
 // Whether the system converts text of this code page (kCodePageAnsi and kCodePageOem included).
 bool CodePageKnown(uint32_t code_page);
@@ -143,8 +173,14 @@ bool CloseFile(void* file);
 // CreateFileW for appending only, sharing reads and writes, created when missing: so that
 // several runs may append to one log at once.
 bool OpenForAppending(const char* path, void** file);
+// Whether the file at path ends in a line end (LF), or is empty, or cannot be read from its end
+// (a pipe, say): false only for a file whose last line was cut short.
+bool EndsWithLineEnd(const char* path);
+// Whether the open file and the file at path are one and the same, however each was named.
+bool IsSameFile(void* file, const char* path);
 // One line and the system's line end (CR LF on Windows, LF on Linux) in one write, so that lines
-// appended by several runs at once never mix.
+// appended by several runs at once never mix. A write cut short counts as a failure, with the
+// system's code for why the rest could not be written.
 bool AppendLine(void* file, const char* text, size_t length);
 // GetLastError: the code of the most recent failed call above.
 uint32_t LastErrorCode();

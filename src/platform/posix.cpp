@@ -26,6 +26,7 @@
 #include "text/command_text.h"
 #include "text/text.h"
 #include "text/utf8.h"
+#include "text/variables.h"
 
 extern char** environ;
 
@@ -50,12 +51,18 @@ void Start(int argc, char** argv, char**) {
   arguments = argv;
   std::set_new_handler(OutOfMemory);
   SetOutOfMemoryHandler(EndProcess);
+  // Started without standard output or error, corvane's own error lines would go to whatever it
+  // opens next (the run log); without standard input, a list could become a child's.
+  for (int descriptor = 0; descriptor <= 2; ++descriptor)
+    if (fcntl(descriptor, F_GETFD) < 0 && errno == EBADF)
+      open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
   // Started programs are never waited for; with SIGCHLD ignored the kernel reaps them at
   // once, so none is ever a zombie. A preview whose reader has gone gets EPIPE from its write,
-  // and ends with a code of its own, rather than being killed. Each child gets both defaults
-  // back (see Spawn).
+  // and a log past the file-size limit EFBIG, each ending with a code of its own rather than
+  // a signal. Each child gets the defaults back (see Spawn).
   signal(SIGCHLD, SIG_IGN);
   signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
 }
 __attribute__((section(".init_array"), used)) void (*start)(int, char**, char**) = Start;
 
@@ -112,6 +119,14 @@ std::string Unquoted(const std::string& text) {
   return text;
 }
 
+// Programs whose end was waited for in vain are reaped once they are done, so that none stays a
+// zombie through a pause or the rest of the run.
+void ReapEnded() {
+  if (keeping_exit_codes)
+    while (waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
+}
+
 bool NamesStandardInput(const char* path) {
   for (const char* name : {"/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"})
     if (strcmp(path, name) == 0) return true;
@@ -122,14 +137,20 @@ bool NamesStandardInput(const char* path) {
 
 namespace posix {
 
+void ChildDefaults(sigset_t* defaults) {
+  sigemptyset(defaults);
+  sigaddset(defaults, SIGCHLD);
+  sigaddset(defaults, SIGPIPE);
+  sigaddset(defaults, SIGXFSZ);
+}
+
+bool ListOnStandardInput() { return list_on_standard_input; }
+
 // The child sees only the standard descriptors, as a program the shell starts inherits no
-// handles, and gets back the SIGCHLD and SIGPIPE defaults that corvane itself gave up.
-bool Spawn(const std::vector<std::string>& words, const char* folder, void** process, int* error) {
-  // Programs whose end was waited for in vain are reaped once they are done, so that none stays a
-  // zombie for the rest of the run.
-  if (keeping_exit_codes)
-    while (waitpid(-1, nullptr, WNOHANG) > 0) {
-    }
+// handles, and gets back the signal defaults that corvane itself gave up.
+bool Spawn(const std::vector<std::string>& words, const char* folder, bool quiet, void** process,
+           int* error) {
+  ReapEnded();
   std::vector<char*> argv;
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -137,15 +158,14 @@ bool Spawn(const std::vector<std::string>& words, const char* folder, void** pro
   posix_spawn_file_actions_init(&actions);
   if (list_on_standard_input)
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   // A folder that cannot be entered fails the start, as it would on Windows.
   if (folder) posix_spawn_file_actions_addchdir_np(&actions, folder);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGCHLD);
-  sigaddset(&defaults, SIGPIPE);
+  ChildDefaults(&defaults);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
@@ -220,7 +240,7 @@ bool ShellExecuteRequest(ShellExecuteRecord* record) {
     return posix::StartFailed(record, ENOENT, "start", "a program without a name",
                               strerror(ENOENT));
   int error = 0;
-  if (posix::Spawn(words, record->lpDirectory, &record->hProcess, &error)) return true;
+  if (posix::Spawn(words, record->lpDirectory, false, &record->hProcess, &error)) return true;
   return posix::StartFailed(record, error, "start", words[0], strerror(error));
 }
 
@@ -285,7 +305,10 @@ size_t ErrorMessage(uint32_t code, char* out, size_t room) {
   return length;
 }
 
+bool FailureIsFinal(uint32_t code) { return code == posix::kNoAssociationError || code == ENOEXEC; }
+
 void Pause(uint32_t milliseconds) {
+  ReapEnded();
   timespec left = {static_cast<time_t>(milliseconds / 1000),
                    static_cast<long>(milliseconds % 1000) * 1000000L};
   while (nanosleep(&left, &left) != 0 && errno == EINTR) {
@@ -316,6 +339,27 @@ size_t FullPath(const char* path, char* out, size_t room) {
 }
 
 void CloseProcessHandle(void*) {}
+
+bool ExpandVariables(const char* text, char* out, size_t room, size_t* needed) {
+  // Past four bytes a character, no text fits Windows' 32,767 characters.
+  Text expanded;
+  const bool fits = ExpandPercentNames(
+      TextFromZeroTerminated(text), [](const char* name) -> const char* { return getenv(name); },
+      4 * 32767, &expanded);
+  *needed = expanded.Length();
+  if (*needed <= room) memcpy(out, expanded.Bytes(), *needed);
+  return fits;
+}
+
+// An executable regular file; a desktop entry marked executable is still the launcher's to run.
+bool StartsAsProgram(const char* file, const char* folder) {
+  const std::string path =
+      *folder && *file != '/' ? std::string(folder) + "/" + file : std::string(file);
+  const size_t length = path.size();
+  if (length >= 8 && path.compare(length - 8, 8, ".desktop") == 0) return false;
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
 
 bool OpenForReading(const char* path, void** file) {
   *file = nullptr;
@@ -354,23 +398,44 @@ bool OpenForAppending(const char* path, void** file) {
   return true;
 }
 
+bool EndsWithLineEnd(const char* path) {
+  // Never waits for a writer: a FIFO has no end to read.
+  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (descriptor < 0) return true;
+  struct stat info;
+  char last = '\n';
+  if (fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+      pread(descriptor, &last, 1, info.st_size - 1) != 1)
+    last = '\n';  // unreadable: nothing to mend
+  close(descriptor);
+  return last == '\n';
+}
+
+bool IsSameFile(void* file, const char* path) {
+  struct stat open_file, named;
+  return fstat(static_cast<int>(reinterpret_cast<intptr_t>(file)), &open_file) == 0 &&
+         stat(path, &named) == 0 && open_file.st_dev == named.st_dev &&
+         open_file.st_ino == named.st_ino;
+}
+
 bool AppendLine(void* file, const char* text, size_t length) {
   const int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(file));
   std::string line(text, length);
   line += '\n';
-  const char* at = line.data();
-  size_t left = line.size();
-  while (left > 0) {
-    ssize_t written = write(descriptor, at, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      last_error = written < 0 ? CodeOf(errno) : CodeOf(EIO);
-      return false;
-    }
-    at += written;
-    left -= static_cast<size_t>(written);
+  // One write, so that no other run's record comes between its parts.
+  ssize_t written;
+  do written = write(descriptor, line.data(), line.size());
+  while (written < 0 && errno == EINTR);
+  if (written == static_cast<ssize_t>(line.size())) return true;
+  if (written >= 0) {
+    // Cut short (a full disk, the file-size limit): the rest, only to learn why.
+    const size_t rest = line.size() - static_cast<size_t>(written);
+    const ssize_t more = write(descriptor, line.data() + written, rest);
+    if (more == static_cast<ssize_t>(rest)) return true;
+    if (more >= 0) errno = ENOSPC;
   }
-  return true;
+  last_error = CodeOf(errno);
+  return false;
 }
 
 bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count) {
@@ -402,6 +467,7 @@ bool SlashOptionsNeedSeparator() { return true; }
 bool BackslashesEscapeQuotes() { return false; }
 
 void EndProcess(uint32_t code) {
+  ReapEnded();
   fflush(stdout);
   fflush(stderr);
   _exit(static_cast<int>(code));

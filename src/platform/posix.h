@@ -2,6 +2,8 @@
 #ifndef CORVANE_PLATFORM_POSIX_H_
 #define CORVANE_PLATFORM_POSIX_H_
 
+#include <signal.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,7 +22,13 @@ inline constexpr char kNoAssociationMessage[] =
 // posix.cpp
 
 // The program and its arguments; false, with the errno value in *error, when it could not start.
-bool Spawn(const std::vector<std::string>& words, const char* folder, void** process, int* error);
+// quiet: its error output goes nowhere.
+bool Spawn(const std::vector<std::string>& words, const char* folder, bool quiet, void** process,
+           int* error);
+// The signals whose defaults a started program gets back.
+void ChildDefaults(sigset_t* defaults);
+// Whether the list is corvane's own standard input, which a started program must not read.
+bool ListOnStandardInput();
 // Sets the start's failure code; unless the request asks for quiet, also reports it. Always false.
 bool StartFailed(const ShellExecuteRecord* record, int code, const char* doing,
                  const std::string& subject, const char* why);

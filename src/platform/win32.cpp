@@ -4,6 +4,7 @@
 // After windows.h, which they need.
 #include <objbase.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstddef>
 #include <cstdlib>
@@ -42,6 +43,7 @@ static_assert(kSeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS &&
                   kShowDefault == SW_SHOWDEFAULT && kShowLast == SW_MAX && kInfinite == INFINITE &&
                   kIconInformation == MB_ICONINFORMATION && kBrokenPipe == ERROR_BROKEN_PIPE &&
                   kInvalidParameter == ERROR_INVALID_PARAMETER &&
+                  kFilenameTooLong == ERROR_FILENAME_EXCED_RANGE &&
                   kComApartmentNoDde == (COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) &&
                   kCodePageAnsi == CP_ACP && kCodePageOem == CP_OEMCP &&
                   kPathRoom == 3 * MAX_PATH + 1,
@@ -324,6 +326,128 @@ size_t FullPath(const char* path, char* out, size_t room) {
   return needed;
 }
 
+bool ExpandVariables(const char* text, char* out, size_t room, size_t* needed) {
+  // Windows expands into at most 32,767 characters and their zero.
+  const DWORD kMost = 32768;
+  Wide wide(text);
+  wchar_t* expanded = static_cast<wchar_t*>(AllocateOrEnd(kMost * sizeof(wchar_t)));
+  const DWORD count = ExpandEnvironmentStringsW(wide.get(), expanded, kMost);
+  const bool fits = count > 0 && count <= kMost;
+  *needed = fits ? ToUtf8(expanded, static_cast<int>(count - 1), out, room) : 0;
+  std::free(expanded);
+  return fits;
+}
+
+bool FailureIsFinal(uint32_t code) {
+  return code == ERROR_CANCELLED || code == ERROR_NO_ASSOCIATION || code == ERROR_BAD_EXE_FORMAT;
+}
+
+namespace {
+
+// The path with its 8.3 parts made long where the file is there, as an image path is compared.
+size_t LongUtf8(const wchar_t* path, char* out, size_t room) {
+  wchar_t* long_path = static_cast<wchar_t*>(AllocateOrEnd(32768 * sizeof(wchar_t)));
+  DWORD count = GetLongPathNameW(path, long_path, 32768);
+  const wchar_t* chosen = count > 0 && count < 32768 ? long_path : path;
+  size_t needed = ToUtf8(chosen, static_cast<int>(wcslen(chosen)), out, room);
+  std::free(long_path);
+  return needed;
+}
+
+struct ProcessWalk {
+  HANDLE snapshot;
+  PROCESSENTRY32W entry;
+  bool started;
+};
+
+}  // namespace
+
+bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* name, size_t room) {
+  ProcessWalk* w = static_cast<ProcessWalk*>(*walk);
+  if (!w) {
+    w = static_cast<ProcessWalk*>(AllocateOrEnd(sizeof(ProcessWalk)));
+    w->snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    w->entry.dwSize = sizeof w->entry;
+    w->started = false;
+    *walk = w;
+  }
+  const bool more = w->snapshot != INVALID_HANDLE_VALUE &&
+                    (w->started ? Process32NextW(w->snapshot, &w->entry)
+                                : Process32FirstW(w->snapshot, &w->entry));
+  w->started = true;
+  if (!more) {
+    if (w->snapshot != INVALID_HANDLE_VALUE) CloseHandle(w->snapshot);
+    std::free(w);
+    *walk = nullptr;
+    return false;
+  }
+  *process_id = w->entry.th32ProcessID;
+  DWORD its_session = 0;
+  *session = ProcessIdToSessionId(w->entry.th32ProcessID, &its_session) ? its_session : ~0u;
+  const wchar_t* exe = w->entry.szExeFile;
+  size_t length = ToUtf8(exe, static_cast<int>(wcslen(exe)), name, room);
+  name[length < room ? length : 0] = 0;
+  // A process started by a short (8.3) name may be listed by it: its image tells the long one.
+  if (wcschr(exe, L'~')) {
+    const uint32_t id = *process_id;
+    const Text image = FilledText(kPathRoom, [id](char* out, size_t image_room) {
+      return ProcessImage(id, out, image_room);
+    });
+    const char* file = image.Bytes();
+    for (const char* p = file; *p; ++p)
+      if (*p == '\\') file = p + 1;
+    if (std::strlen(file) < room) std::memcpy(name, file, std::strlen(file) + 1);
+  }
+  return true;
+}
+
+uint32_t OwnSession() {
+  DWORD session = 0;
+  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+  return session;
+}
+
+size_t ProcessImage(uint32_t process_id, char* out, size_t room) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+  if (!process) return 0;
+  wchar_t* image = static_cast<wchar_t*>(AllocateOrEnd(32768 * sizeof(wchar_t)));
+  DWORD count = 32768;
+  const bool known = QueryFullProcessImageNameW(process, 0, image, &count) != FALSE;
+  CloseHandle(process);
+  size_t needed = known ? LongUtf8(image, out, room) : 0;
+  std::free(image);
+  return needed;
+}
+
+size_t ImagePath(const char* path, const char* folder, char* out, size_t room) {
+  Wide wide_path(path), wide_folder(folder);
+  wchar_t* joined = static_cast<wchar_t*>(
+      AllocateOrEnd((wcslen(wide_path.get()) + wcslen(wide_folder.get()) + 2) * sizeof(wchar_t)));
+  joined[0] = 0;
+  const wchar_t* p = wide_path.get();
+  const bool rooted = p[0] == L'\\' || p[0] == L'/' || (p[0] && p[1] == L':');
+  if (!rooted && *folder) {
+    wcscpy(joined, wide_folder.get());
+    wcscat(joined, L"\\");
+  }
+  wcscat(joined, p);
+  wchar_t* full = static_cast<wchar_t*>(AllocateOrEnd(32768 * sizeof(wchar_t)));
+  DWORD count = GetFullPathNameW(joined, 32768, full, nullptr);
+  size_t needed = 0;
+  if (count > 0 && count < 32768 && GetFileAttributesW(full) != INVALID_FILE_ATTRIBUTES)
+    needed = LongUtf8(full, out, room);
+  std::free(full);
+  std::free(joined);
+  return needed;
+}
+
+bool SameFileName(const char* a, const char* b) {
+  Wide wide_a(a), wide_b(b);
+  return CompareStringOrdinal(wide_a.get(), -1, wide_b.get(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool StartsAsProgram(const char*, const char*) { return false; }
+
 void CloseProcessHandle(void* process) { CloseHandle(process); }
 
 uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result) {
@@ -370,14 +494,52 @@ bool OpenForAppending(const char* path, void** file) {
   return *file != INVALID_HANDLE_VALUE;
 }
 
+bool EndsWithLineEnd(const char* path) {
+  Wide wide_path(path);
+  HANDLE file = CreateFileW(wide_path.get(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return true;
+  char last = '\n';
+  DWORD got = 0;
+  LARGE_INTEGER back;
+  back.QuadPart = -1;
+  if (GetFileType(file) == FILE_TYPE_DISK && SetFilePointerEx(file, back, nullptr, FILE_END))
+    ReadFile(file, &last, 1, &got, nullptr);
+  CloseHandle(file);
+  return last == '\n';
+}
+
+bool IsSameFile(void* file, const char* path) {
+  Wide wide_path(path);
+  // No access asked: the list is open sharing reads only, and this must not conflict with it.
+  HANDLE other = CreateFileW(wide_path.get(), 0,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (other == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION a, b;
+  const bool same = GetFileInformationByHandle(file, &a) && GetFileInformationByHandle(other, &b) &&
+                    a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+                    a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow &&
+                    (a.nFileIndexHigh | a.nFileIndexLow) != 0;
+  CloseHandle(other);
+  return same;
+}
+
 bool AppendLine(void* file, const char* text, size_t length) {
   Text line(text, length);
   line.Append("\r\n", 2);
+  // One write, so that no other run's record comes between its parts.
   DWORD written = 0;
   if (!WriteFile(file, line.Bytes(), static_cast<DWORD>(line.Length()), &written, nullptr))
     return false;
   if (written == line.Length()) return true;
-  SetLastError(ERROR_WRITE_FAULT);
+  // Cut short (a full disk): the rest, only to learn the system's code for why.
+  DWORD more = 0;
+  const DWORD rest = static_cast<DWORD>(line.Length() - written);
+  if (!WriteFile(file, line.Bytes() + written, rest, &more, nullptr)) return false;
+  if (more == rest) return true;
+  SetLastError(ERROR_DISK_FULL);
   return false;
 }
 

@@ -403,6 +403,10 @@ void SkipLineEnd() {
 
 unsigned long long ListLineNumber() { return reader.lines_ended + 1; }
 
+bool ListFileIs(const Text& path) {
+  return reader.open && platform::IsSameFile(reader.file, ZeroTerminatedOf(path));
+}
+
 void CloseListFile() {
   if (!reader.open) return;
   reader.open = false;

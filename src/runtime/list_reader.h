@@ -28,6 +28,8 @@ void SkipLineEnd();
 // The line the reader stands in, counted from 1: every CR, alone or with its LF, ends a line.
 // After a false EndOfEntries, the line of the entry to come.
 unsigned long long ListLineNumber();
+// Whether the open list is the file at path, however either is named.
+bool ListFileIs(const Text& path);
 void CloseListFile();
 // Ends the process silently with PendingIoError as exit code, when it is not 0. Called after
 // every step of the reader, so the test is inline.

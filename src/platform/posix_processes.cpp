@@ -1,0 +1,82 @@
+// The Linux port's view of the programs that run: /proc, where each process's exe link names
+// the file of its image, and the same user's processes are the ones a desktop session has.
+#include <dirent.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+// The target of /proc/<pid>/exe: the bytes it needs, written to out only when they fit.
+size_t ExeLink(uint32_t process_id, char* out, size_t room) {
+  char link[32], target[PATH_MAX];
+  snprintf(link, sizeof link, "/proc/%u/exe", process_id);
+  const ssize_t length = readlink(link, target, sizeof target);
+  if (length <= 0 || static_cast<size_t>(length) >= sizeof target) return 0;
+  if (static_cast<size_t>(length) <= room) memcpy(out, target, static_cast<size_t>(length));
+  return static_cast<size_t>(length);
+}
+
+}  // namespace
+
+bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* name, size_t room) {
+  DIR* proc = static_cast<DIR*>(*walk);
+  if (!proc && !(proc = opendir("/proc"))) return false;
+  *walk = proc;
+  while (const dirent* entry = readdir(proc)) {
+    char* end = nullptr;
+    const unsigned long id = strtoul(entry->d_name, &end, 10);
+    if (end == entry->d_name || *end || id > UINT32_MAX) continue;  // not a process
+    char folder[32];
+    snprintf(folder, sizeof folder, "/proc/%lu", id);
+    struct stat info;
+    if (stat(folder, &info) != 0) continue;  // ended meanwhile
+    *process_id = static_cast<uint32_t>(id);
+    *session = static_cast<uint32_t>(info.st_uid);
+    name[0] = 0;
+    // Only the user's own processes are compared; another user's exe link is not even readable.
+    char image[PATH_MAX];
+    const size_t length = info.st_uid == getuid() ? ExeLink(*process_id, image, sizeof image - 1) : 0;
+    if (length == 0 || length >= sizeof image) return true;
+    image[length] = 0;
+    const char* file = strrchr(image, '/');
+    file = file ? file + 1 : image;
+    if (strlen(file) < room) memcpy(name, file, strlen(file) + 1);
+    return true;
+  }
+  closedir(proc);
+  *walk = nullptr;
+  return false;
+}
+
+uint32_t OwnSession() { return static_cast<uint32_t>(getuid()); }
+
+size_t ProcessImage(uint32_t process_id, char* out, size_t room) {
+  return ExeLink(process_id, out, room);
+}
+
+// realpath: with a merged /usr, /bin/sleep runs as /usr/bin/sleep.
+size_t ImagePath(const char* path, const char* folder, char* out, size_t room) {
+  char joined[PATH_MAX];
+  if (*path != '/' && *folder) {
+    if (snprintf(joined, sizeof joined, "%s/%s", folder, path) >= static_cast<int>(sizeof joined))
+      return 0;
+    path = joined;
+  }
+  char* real = realpath(path, nullptr);
+  if (!real) return 0;
+  const size_t length = strlen(real);
+  if (length <= room) memcpy(out, real, length);
+  free(real);
+  return length;
+}
+
+bool SameFileName(const char* a, const char* b) { return strcmp(a, b) == 0; }
+
+}  // namespace platform
