@@ -50,6 +50,11 @@ inline std::string CloseOf(int n) { return "CloseHandle(" + Handle(n) + ")"; }
 // COM set up for the shell, once before the first start.
 const char kPrepareShell[] = "CoInitializeEx(null, 6)";
 
+// The usage box, as the fake records it.
+const char kUsageBox[] =
+    "MessageBox(\"Usage: corvane [/X:<exe-file>] [/B:<b-params>] /L:<filelist> "
+    "[/E:<e-params>]\", \"Corvane v1.3\", 64)";
+
 // The list file as the fake opens it.
 const char kReadList[] = "ReadFile(0xf11e, 128)";
 const char kCloseList[] = "CloseHandle(0xf11e)";

@@ -4,6 +4,7 @@
 #include "launch/associated_program.h"
 #include "launch/preview.h"
 #include "launch/run_log.h"
+#include "launch/running_program.h"
 #include "launch/start_instance.h"
 #include "platform/platform.h"
 #include "runtime/list_reader.h"
@@ -11,21 +12,139 @@
 
 namespace {
 
-// The folder of the path an entry names, made full from the current folder when it is relative:
-// a program started there finds the files beside it. Empty when the entry names no folder.
-Text EntryFolder(const Text& entry) {
-  Text folder = FolderPart(EntryPath(entry));
-  // A Linux path, or a Windows one written with slashes, is rooted at a slash.
-  if (folder.Empty() || IsFullPath(folder) || folder.At(1) == '/') return folder;
-  Text full = FilledText(260, [&folder](char* out, size_t room) {
-    return platform::FullPath(ZeroTerminatedOf(folder), out, room);
+// What every entry of the run is turned into, decided once before the first.
+struct ListRun {
+  // ExeFile before the run: the lookup rewrites it, and must not turn later entries into
+  // named-program starts.
+  bool no_exe;
+  bool lookup;
+  bool entry_folders;  // /D alone
+  // Where the started program splits its parameters the C runtime's way, backslashes before the
+  // closing quote would escape it. The shell takes a file's quotes off by itself.
+  bool double_backslashes;
+  StartSettings settings;
+  RunPlan plan;
+  bool logging;
+  bool any_started = false;
+  bool any_failed = false;
+};
+
+bool IsRooted(const Text& path) { return IsFullPath(path) || path.At(1) == '/'; }
+
+// A relative path made full from the current folder; as it is when that cannot be done.
+Text MadeFull(const Text& path) {
+  Text full = FilledText(260, [&path](char* out, size_t room) {
+    return platform::FullPath(ZeroTerminatedOf(path), out, room);
   });
-  return full.Empty() ? folder : full;
+  return full.Empty() ? path : full;
+}
+
+// B-text, a blank, the quoted entry, a blank and E-text, the whole trimmed once.
+void ComposeCommand(const ListRun& run, const Text& entry, StartRequest* request) {
+  const Text quoted = QuoteEntry(entry, run.double_backslashes && !request->direct);
+  Text command = BParams;
+  command.Append(' ');
+  command.Append(quoted.Bytes(), quoted.Length());
+  command.Append(' ');
+  command.Append(EParams.Bytes(), EParams.Length());
+  request->command = TrimBlanks(command);
+}
+
+// The start an entry asks for; *file is the file it names, for /A.
+StartRequest RequestFor(const ListRun& run, const Text& entry_as_read, Text* file) {
+  StartRequest request;
+  Text entry = entry_as_read;
+  *file = EntryFile(entry);
+  request.folder = StartFolder.value;
+  if (run.entry_folders) {
+    // A program started in the entry's own folder would look for the relative entry there
+    // again: the entry goes to it made full.
+    const Text folder = OwnFolderPart(*file);
+    if (!folder.Empty() && !IsRooted(folder)) entry = *file = MadeFull(*file);
+    request.folder = OwnFolderPart(*file);
+  }
+  if (run.lookup) ExeFile = LookupAssociatedProgram(entry, request.folder);
+  request.program = ExeFile;
+  request.direct = run.no_exe && ExeFile.Empty();
+  if (request.direct && !run.lookup &&
+      platform::StartsAsProgram(ZeroTerminatedOf(*file), ZeroTerminatedOf(request.folder))) {
+    // Started as it is, with no parameters; a bare name is the file here, not one on the PATH.
+    request.direct = false;
+    bool slash = false;
+    for (size_t i = 1; i <= file->Length(); ++i) slash = slash || file->At(i) == '/';
+    request.program = slash ? *file : JoinTexts({Text("./", 2), *file});
+    return request;
+  }
+  ComposeCommand(run, entry, &request);
+  return request;
 }
 
 bool Failed(const StartOutcome& outcome) {
   return outcome.result == StartResult::kFailed ||
          (outcome.result == StartResult::kExited && outcome.code != 0);
+}
+
+void Log(const ListRun& run, unsigned long long line_number, const platform::LocalTime& asked,
+         const StartOutcome& outcome, const StartRequest& request, bool will_retry = false) {
+  if (run.logging) LogStart(line_number, asked, outcome, request, run.settings, will_retry);
+}
+
+platform::LocalTime Now(const ListRun& run) {
+  return run.logging ? platform::LocalTimeNow() : platform::LocalTime();
+}
+
+// An entry that /I would grow past what the system takes: nothing is started, and the log shows
+// the entry as written.
+void RefuseTooLong(ListRun* run, unsigned long long line_number, const Text& entry) {
+  StartRequest request;
+  request.direct = run->no_exe;
+  if (!run->no_exe) request.program = ExeFile;
+  request.folder = StartFolder.value;
+  ComposeCommand(*run, entry, &request);
+  if (Preview) return PreviewInstance(request, run->settings);
+  StartOutcome outcome;
+  outcome.result = StartResult::kFailed;
+  outcome.code = platform::kFilenameTooLong;
+  if (!run->settings.quiet)
+    platform::WriteDiagnostic("corvane: an entry grows past 32767 characters with /I");
+  run->any_failed = true;
+  Log(*run, line_number, Now(*run), outcome, request);
+}
+
+// One entry: not started when its program already runs (/A); else started, and while the shell
+// refuses, tried again as /R says. Every try but the last asks the shell to show nothing, so that
+// an entry shows at most one error box.
+void StartEntry(ListRun* run, unsigned long long line_number, const Text& entry) {
+  Text file;
+  StartRequest request = RequestFor(*run, entry, &file);
+  if (Preview) return PreviewInstance(request, run->settings);
+  if (SkipRunning) {
+    StartOutcome running;
+    running.process_id = RunningProcessOf(file, request.folder);
+    running.result = StartResult::kRunning;
+    if (running.process_id) return Log(*run, line_number, Now(*run), running, request);
+  }
+  if (run->any_started && run->plan.pause_ms > 0) platform::Pause(run->plan.pause_ms);
+  run->any_started = true;
+  StartSettings settings = run->settings;
+  for (uint32_t tries_left = run->plan.retries;; --tries_left) {
+    settings.quiet = run->settings.quiet || tries_left > 0;
+    const platform::LocalTime asked = Now(*run);
+    const StartOutcome outcome = StartInstance(request, settings);
+    const bool refused = outcome.result == StartResult::kFailed;
+    const bool again = refused && tries_left > 0 && !platform::FailureIsFinal(outcome.code);
+    // A failure no wait can mend, met on a quiet try, is made once more for the shell's box.
+    const bool for_the_box = refused && !again && !run->settings.quiet && tries_left > 0;
+    if (!again && !for_the_box) {
+      run->any_failed = run->any_failed || Failed(outcome);
+      return Log(*run, line_number, asked, outcome, request);
+    }
+    Log(*run, line_number, asked, outcome, request, true);
+    if (again && run->plan.retry_pause_ms > 0) platform::Pause(run->plan.retry_pause_ms);
+    if (for_the_box) tries_left = 1;
+    // A missing drive fails the lookup as it fails the start: the whole start is made again.
+    request = RequestFor(*run, entry, &file);
+  }
 }
 
 // A list-file failure ends the run with its code; a preview shows first what it has, and why
@@ -39,58 +158,50 @@ void CheckList() {
 }  // namespace
 
 void RunList() {
-  // Decided once: the lookup below rewrites ExeFile, and must not turn later entries into
-  // named-program starts.
-  const bool no_exe = ExeFile.Empty();
-  const bool lookup = no_exe && (!BParams.Empty() || !EParams.Empty());
-  const bool entry_folders = StartFolder.given && StartFolder.value.Empty();
-  const Text blank(" ", 1);
-  // Where the started program splits its parameters the C runtime's way, backslashes before the
-  // closing quote would escape it. The shell takes a file's quotes off by itself.
-  const bool double_backslashes = platform::BackslashesEscapeQuotes();
+  ListRun run;
+  run.no_exe = ExeFile.Empty();
+  run.lookup = run.no_exe && (!BParams.Empty() || !EParams.Empty());
   const ListEncoding encoding = CheckedEncoding();
-  const StartSettings settings = CheckedStartSettings();
-  const uint32_t pause_ms = CheckedPause();
+  run.settings = CheckedStartSettings();
+  run.plan = CheckedRunPlan();
+  run.entry_folders = StartFolder.given && StartFolder.bare;
+  run.double_backslashes = platform::BackslashesEscapeQuotes();
+  run.logging = LogFile.given && !Preview;
 
   OpenListFile(FileList, encoding);
   CheckList();
-  const bool logging = LogFile.given && !Preview;
-  if (logging) OpenRunLog(LogFile.value);
-  PrepareShell(settings);
-  StartRequest request;
-  request.folder = StartFolder.value;
-  bool first = true, any_failed = false;
-  Text entry;
+  if (run.logging) {
+    // Records appended to the list that is being read would come back as entries.
+    if (ListFileIs(LogFile.value)) RefuseValue('O', LogFile.value, "is the list file");
+    OpenRunLog(LogFile.value);
+  }
+  PrepareShell(run.settings);
+  bool first = true;
+  Text line, expanded;
   for (;;) {
     bool end = EndOfEntries();
     CheckList();
     if (end) break;
     const unsigned long long line_number = ListLineNumber();
-    ReadLineText(&entry);
+    ReadLineText(&line);
     SkipLineEnd();
     CheckList();
 
-    if (lookup) ExeFile = LookupAssociatedProgram(entry);
-    request.program = ExeFile;
-    request.direct = no_exe && ExeFile.Empty();
-    const Text quoted = QuoteEntry(entry, double_backslashes && !request.direct);
-    request.command = TrimBlanks(JoinTexts({BParams, blank, quoted, blank, EParams}));
-    if (entry_folders) request.folder = EntryFolder(entry);
-    if (Preview) {
-      PreviewInstance(request, settings);
-      continue;
-    }
-    if (!first && pause_ms > 0) platform::Pause(pause_ms);
+    if (Comments && (line.At(1) == ';' || line.At(1) == '#')) continue;
+    if (first && !Preview && run.plan.first_pause_ms > 0) platform::Pause(run.plan.first_pause_ms);
     first = false;
-    const platform::LocalTime asked = logging ? platform::LocalTimeNow() : platform::LocalTime();
-    const StartOutcome outcome = StartInstance(request, settings);
-    any_failed = any_failed || Failed(outcome);
-    if (logging) LogStart(line_number, asked, outcome, request, settings);
+    if (!Expand) {
+      StartEntry(&run, line_number, line);
+    } else if (!Expanded(line, &expanded)) {
+      RefuseTooLong(&run, line_number, line);
+    } else if (!TrimBlanks(expanded).Empty()) {  // nothing left: a blank line
+      StartEntry(&run, line_number, expanded);
+    }
   }
   CloseListFile();
   CheckList();
-  if (logging) CloseRunLog();
+  if (run.logging) CloseRunLog();
   if (Preview) FinishPreview(CORVANE_CAPTION);
   // Only asked for: without /Q a failed start was the shell's to show, and the code stays 0.
-  if (Quiet && any_failed) platform::EndProcess(1);
+  if (Quiet && run.any_failed) platform::EndProcess(1);
 }

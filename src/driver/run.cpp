@@ -1,6 +1,7 @@
 #include "driver/run.h"
 
 #include "driver/settings.h"
+#include "driver/start_options.h"
 #include "launch/start_instance.h"
 #include "platform/platform.h"
 #include "runtime/arguments.h"
@@ -16,9 +17,10 @@ size_t CharacterLength(const Text& text, size_t position) {
   return Utf8Step(text.Bytes() + position - 1, text.Length() - position + 1, &valid);
 }
 
-void Give(OptionValue* option, const Text& value) {
+void Give(OptionValue* option, const Text& value, bool bare) {
   option->given = true;
   option->value = value;
+  option->bare = bare;
 }
 
 // Where the letter's character ends, 1-based: the character after it comes next.
@@ -40,6 +42,7 @@ void ApplyOption(const Text& option) {
   const size_t third = AfterLetter(option);
   Text value = SubText(option, static_cast<long long>(third + CharacterLength(option, third)),
                        static_cast<long long>(option.Length()));
+  const bool bare = third > option.Length();
   switch (UpperAsciiLetter(option.At(2))) {
     case 'B': BParams = value; break;
     case 'C': Encoding = value; break;
@@ -50,18 +53,34 @@ void ApplyOption(const Text& option) {
     case 'F': Wait = WaitMode::kEnd; break;
     case 'N': Preview = true; break;
     case 'Q': Quiet = true; break;
-    case 'O': Give(&LogFile, value); break;
-    case 'T': Give(&WaitBound, value); break;
-    case 'V': Give(&Verb, value); break;
-    case 'S': Give(&ShowState, value); break;
-    case 'D': Give(&StartFolder, value); break;
-    case 'P': Give(&PauseTime, value); break;
+    case 'I': Expand = true; break;
+    case 'K': Comments = true; break;
+    case 'A': SkipRunning = true; break;
+    case 'O': Give(&LogFile, value, bare); break;
+    case 'T': Give(&WaitBound, value, bare); break;
+    case 'V': Give(&Verb, value, bare); break;
+    case 'S': Give(&ShowState, value, bare); break;
+    case 'D': Give(&StartFolder, value, bare); break;
+    case 'P': Give(&PauseTime, value, bare); break;
+    case 'R': Give(&Retries, value, bare); break;
     default: break;  // not ours: ignored without a word
   }
 }
 
+// /Q wherever it stands: a run nobody watches must never wait at the usage box, also for a
+// plain argument that comes before it.
+bool QuietAnywhere(int count) {
+  for (int i = 1; i <= count; ++i) {
+    Text argument = TrimBlanks(ArgumentText(i));
+    if (!argument.Empty() && IsOption(argument) && UpperAsciiLetter(argument.At(2)) == 'Q')
+      return true;
+  }
+  return false;
+}
+
 void RunCommandLine() {
   int count = ArgumentCount();
+  Quiet = QuietAnywhere(count);
   for (int i = 1; i <= count; ++i) {
     Text argument = TrimBlanks(ArgumentText(i));
     // An argument of quoted blanks trims to nothing: no option, and not a plain argument.
@@ -82,6 +101,7 @@ void RunCommandLine() {
     }
     return;
   }
+  if (Expand) ExpandOptionValues();
   if (FileList.Empty())
     ShowUsageBox();
   else
@@ -91,6 +111,7 @@ void RunCommandLine() {
 }  // namespace
 
 void ShowUsageBox() {
+  if (Quiet) platform::EndProcess(platform::kInvalidParameter);
   platform::ShowMessage(CORVANE_USAGE, CORVANE_CAPTION, platform::kIconInformation);
 }
 

@@ -10,7 +10,8 @@
 // or the list run. Ends the process, with 0 unless a list-file failure ended it earlier.
 [[noreturn]] void Run();
 
-// The usage box; which button closed it does not matter.
+// The usage box; which button closed it does not matter. Under /Q there is none: a run nobody
+// watches ends at once with 87 instead.
 void ShowUsageBox();
 
 // Starts one instance per entry of FileList.

@@ -16,6 +16,10 @@ OptionValue Verb;
 OptionValue ShowState;
 OptionValue StartFolder;
 OptionValue PauseTime;
+bool Expand = false;
+bool Comments = false;
+OptionValue Retries;
+bool SkipRunning = false;
 
 void ResetSettings() {
   ExeFile = Text();
@@ -26,6 +30,10 @@ void ResetSettings() {
   Wait = WaitMode::kInputIdle;
   Preview = false;
   Quiet = false;
-  for (OptionValue* option : {&LogFile, &WaitBound, &Verb, &ShowState, &StartFolder, &PauseTime})
+  Expand = false;
+  Comments = false;
+  SkipRunning = false;
+  for (OptionValue* option :
+       {&LogFile, &WaitBound, &Verb, &ShowState, &StartFolder, &PauseTime, &Retries})
     *option = OptionValue();
 }

@@ -3,14 +3,26 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "text/utf8.h"
 
 namespace {
 
 const char kListError[] = "The list could not be read: error ";
 
-// As the shell would get it: a zero-terminated text ends at its first zero byte.
+// As the shell would get it (a zero-terminated text ends at its first zero byte), kept to one
+// field of one line: a control character is written as a blank, and bytes that are no UTF-8
+// (a Linux name may hold them) as U+FFFD.
 void AppendShellText(Text* line, const Text& text) {
-  line->Append(text.Bytes(), std::strlen(ZeroTerminatedOf(text)));
+  Text field(text.Bytes(), std::strlen(ZeroTerminatedOf(text)));
+  if (!IsValidUtf8(field.Bytes(), field.Length())) field = RepairedUtf8(field);
+  const char* p = field.Bytes();
+  const char* end = p + field.Length();
+  for (const char* run = p; p <= end; ++p) {
+    if (p < end && static_cast<unsigned char>(*p) >= 0x20) continue;
+    line->Append(run, p - run);
+    if (p < end) line->Append(' ');
+    run = p + 1;
+  }
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ const char* ResultName(StartResult result) {
     case StartResult::kFailed: return "failed";
     case StartResult::kTimedOut: return "timeout";
     case StartResult::kExited: return "exited";
+    case StartResult::kRunning: return "running";
     default: return "started";
   }
 }
@@ -60,17 +61,20 @@ Text OneLineErrorMessage(uint32_t code) {
 
 void OpenRunLog(const Text& path) {
   if (!platform::OpenForAppending(ZeroTerminatedOf(path), &log_file)) EndWithLastError();
+  // A line that a full disk cut short would swallow this run's first record.
+  if (!platform::EndsWithLineEnd(ZeroTerminatedOf(path)) && !platform::AppendLine(log_file, "", 0))
+    EndWithLastError();
 }
 
 void LogStart(unsigned long long line_number, const platform::LocalTime& asked,
               const StartOutcome& outcome, const StartRequest& request,
-              const StartSettings& settings) {
+              const StartSettings& settings, bool will_retry) {
   Text line;
   AppendDecimal(&line, line_number);
   line.Append('\t');
   AppendTime(&line, asked);
   line.Append('\t');
-  const char* result = ResultName(outcome.result);
+  const char* result = will_retry ? "retry" : ResultName(outcome.result);
   line.Append(result, std::strlen(result));
   line.Append('\t');
   AppendDecimal(&line, outcome.code);

@@ -7,15 +7,16 @@
 #include "platform/platform.h"
 #include "text/text.h"
 
-// Opens the log for appending, creating it when missing. A failure ends the process with the
-// system's code, before anything is started.
+// Opens the log for appending, creating it when missing, and ends a last line that a failed
+// write cut short. A failure ends the process with the system's code, before anything is started.
 void OpenRunLog(const Text& path);
 
 // The entry's line in the list, when its start was asked, how it went, and the request's fields.
-// A failed write ends the process at once with the system's code.
+// A failed start that will be tried again is a "retry". A failed write ends the process at once
+// with the system's code.
 void LogStart(unsigned long long line_number, const platform::LocalTime& asked,
               const StartOutcome& outcome, const StartRequest& request,
-              const StartSettings& settings);
+              const StartSettings& settings, bool will_retry = false);
 
 // Once the list is done; the same failure end.
 void CloseRunLog();

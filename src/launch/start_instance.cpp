@@ -6,6 +6,21 @@ namespace {
 
 const char* TextOrNull(const Text& text) { return text.Empty() ? nullptr : ZeroTerminatedOf(text); }
 
+// The old SE_ERR_ codes a refusal may leave in hInstApp, as the system error codes they stand
+// for, so that a code and its message agree. 2, 3, 5 and 8 are the same in both.
+uint32_t SystemCodeOf(uintptr_t shell_code) {
+  switch (shell_code) {
+    case 26: return 32;   // SE_ERR_SHARE: ERROR_SHARING_VIOLATION
+    case 27:              // SE_ERR_ASSOCINCOMPLETE
+    case 31: return 1155;  // SE_ERR_NOASSOC: ERROR_NO_ASSOCIATION
+    case 28:               // SE_ERR_DDETIMEOUT
+    case 29:               // SE_ERR_DDEFAIL
+    case 30: return 1156;  // SE_ERR_DDEBUSY: ERROR_DDE_FAIL
+    case 32: return 1157;  // SE_ERR_DLLNOTFOUND: ERROR_DLL_NOT_FOUND
+    default: return static_cast<uint32_t>(shell_code);
+  }
+}
+
 // The wait the settings ask for, and what it tells of the started program.
 void Wait(void* process, const StartSettings& settings, StartOutcome* outcome) {
   platform::WaitResult waited = platform::WaitResult::kDone;
@@ -53,8 +68,8 @@ StartOutcome StartInstance(const StartRequest& request, const StartSettings& set
     outcome.result = StartResult::kFailed;
     // Some refusals leave only the old SE_ERR_ code in hInstApp.
     outcome.code = platform::LastErrorCode();
-    if (outcome.code == 0) outcome.code = static_cast<uint32_t>(
-        reinterpret_cast<uintptr_t>(record.hInstApp));
+    if (outcome.code == 0)
+      outcome.code = SystemCodeOf(reinterpret_cast<uintptr_t>(record.hInstApp));
     return outcome;
   }
   if (!record.hProcess) return outcome;

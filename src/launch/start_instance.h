@@ -29,7 +29,8 @@ struct StartRequest {
   Text folder;  // where the program starts; empty: corvane's own current folder
 };
 
-enum class StartResult { kStarted, kFailed, kTimedOut, kExited };
+// kRunning: not started, since the program already runs (process_id tells which).
+enum class StartResult { kStarted, kFailed, kTimedOut, kExited, kRunning };
 
 struct StartOutcome {
   StartResult result = StartResult::kStarted;

@@ -187,7 +187,10 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
        {},
        "a b.txt\r\n日本 é☺.ext\r\n",
        {"program\tv.exe\t-r \"a b.txt\" -z", "program\tv.exe\t-r \"日本 é☺.ext\" -z"}},
-      {"", "", "", {}, "a b.txt\r\n\"q\tr\" \r\n", {"open\t\"a b.txt\"", "open\t\"q\tr\""}},
+      // A field stays one field of one line: control characters are blanks there.
+      {"", "", "", {}, "a b.txt\r\n\"q\tr\" \r\nx\ny\r\n", {"open\t\"a b.txt\"", "open\t\"q r\"", "open\t\"x y\""}},
+      // Bytes that are no UTF-8 (in a Linux name, say) are U+FFFD there.
+      {"v.exe", "\xff\x01", "", {}, "a\r\n", {"program\tv.exe\t\xEF\xBF\xBD  \"a\""}},
       // Each entry's own program, and a lookup that finds none: its whole text is opened.
       {"",
        "-p",
@@ -243,6 +246,14 @@ TEST_F(ListRunTest, PreviewWritesEachStartInstead) {
             Calls());
 }
 
+// The log's lines, in order, without the call around them.
+Strings LogLines(const Strings& calls) {
+  Strings lines;
+  for (const std::string& call : calls)
+    if (call.rfind("AppendLine(0x106, \"", 0) == 0) lines.push_back(call.substr(19, call.size() - 21));
+  return lines;
+}
+
 // One line per entry, each written as soon as its start is over: its line in the list (every CR
 // ends one, blank lines count), the time, how it went, and what the shell was handed. Under /Q
 // the exit code says whether any entry failed.
@@ -270,7 +281,7 @@ TEST_F(ListRunTest, RunLogAndQuietExitCode) {
       {"a failure is the shell's to show without /Q", WaitMode::kNone, false,
        {{true, kProcess, 0}, {false, nullptr, 0, 31}, {true, kProcess, 0}}, {},
        {"1" + at + "started\t0\t256\t\tprogram\tv.exe\t\"a\"",
-        "3" + at + "failed\t31\t-\tError 31. Second line.\tprogram\tv.exe\t\"b\"",
+        "3" + at + "failed\t1155\t-\tError 1155. Second line.\tprogram\tv.exe\t\"b\"",
         "5" + at + "started\t0\t256\t\tprogram\tv.exe\t\"c\""},
        -1},
       // A program without a message queue cannot be waited for: it counts as started.
@@ -300,10 +311,7 @@ TEST_F(ListRunTest, RunLogAndQuietExitCode) {
     Quiet = c.quiet;
     LogFile = {true, T("run.log")};
     EXPECT_EQ(c.code, RunListOf("a\r\n\r\nb\r\r\n \tc")) << c.label;
-    Strings lines;
-    for (const std::string& call : Calls())
-      if (call.rfind("AppendLine(0x106, \"", 0) == 0) lines.push_back(call.substr(19, call.size() - 21));
-    EXPECT_EQ(c.lines, lines) << c.label;
+    EXPECT_EQ(c.lines, LogLines(Calls())) << c.label;
     EXPECT_EQ("CloseHandle(0x106)", Calls()[Calls().size() - (c.code < 0 ? 1 : 2)]) << c.label;
   }
 
@@ -311,14 +319,38 @@ TEST_F(ListRunTest, RunLogAndQuietExitCode) {
   Restart().utc_offset_minutes = -570;
   LogFile = {true, T("run.log")};
   RunListOf("a\r\n");
-  EXPECT_NE(std::string::npos, Calls()[7].find("\t2026-12-09T07:45:02.120-09:30\t")) << Calls()[7];
+  EXPECT_NE(std::string::npos, Calls()[9].find("\t2026-12-09T07:45:02.120-09:30\t")) << Calls()[9];
 
-  // A log that cannot be opened starts nothing; a failed write ends the run at once; /N writes
-  // none.
-  Restart().log_open_ok = false;
-  LogFile = {true, T("no\\run.log")};
-  EXPECT_EQ(3, RunListOf("a\r\n"));
-  EXPECT_EQ(Strings({kOpenList, "CreateFile(\"no\\run.log\", append)", "ExitProcess(3)"}), Calls());
+  // Before anything starts: a log that is the list itself is refused, one that cannot be opened
+  // ends the run with the system's code, and a last line that a failed write cut short is ended
+  // so that it swallows no record.
+  const std::string check = "IsSameFile(0xf11e, \"run.log\")", open = "CreateFile(\"run.log\", append)",
+                    ends = "EndsWithLineEnd(\"run.log\")";
+  struct OpenCase {
+    bool is_list, open_ok, torn;
+    long long code;
+    Strings calls;  // after the list's opening
+  };
+  const OpenCase opens[] = {
+      {true, true, false, 87,
+       {check, kUsageBox, "Diagnostic(\"corvane: /O:run.log is the list file\")", "ExitProcess(87)"}},
+      {false, false, false, 3, {check, open, "ExitProcess(3)"}},
+      {false, true, true, -1, {check, open, ends, "AppendLine(0x106, \"\")", kPrepareShell}},
+      {false, true, false, -1, {check, open, ends, kPrepareShell}},
+  };
+  for (const OpenCase& c : opens) {
+    fake::State& fake = Restart();
+    fake.log_is_list = c.is_list;
+    fake.log_open_ok = c.open_ok;
+    fake.log_torn = c.torn;
+    LogFile = {true, T("run.log")};
+    EXPECT_EQ(c.code, RunListOf("")) << c.calls[1];
+    Strings want = {kOpenList};
+    want.insert(want.end(), c.calls.begin(), c.calls.end());
+    EXPECT_EQ(want, Strings(Calls().begin(), Calls().begin() + std::min(want.size(), Calls().size())));
+  }
+
+  // A failed write ends the run at once; /N writes none.
   Restart().log_writes_left = 0;
   LogFile = {true, T("run.log")};
   EXPECT_EQ(112, RunListOf("a\r\nb\r\n"));
@@ -334,40 +366,222 @@ TEST_F(ListRunTest, RunLogAndQuietExitCode) {
   for (const std::string& call : Calls()) EXPECT_NE(0u, call.rfind("Sleep", 0)) << call;
 }
 
-// The pause stands between two starts only.
+// The pause stands between two starts only; a second number is a pause before the first entry,
+// whatever becomes of it, and a comment line is no entry.
 TEST_F(ListRunTest, PauseBetweenStarts) {
-  ExeFile = T("v.exe");
-  Wait = WaitMode::kNone;
-  PauseTime = {true, T("0.5")};
-  RunListOf("a\r\nb\r\nc\r\n");
-  EXPECT_EQ(ListCalls({ShellRequest("v.exe", "\"a\""), "Sleep(500)", ShellRequest("v.exe", "\"b\""),
-                       "Sleep(500)", ShellRequest("v.exe", "\"c\"")},
-                      false),
-            Calls());
-}
-
-// /D without a value: each program starts in its own entry's folder, made full when relative.
-TEST_F(ListRunTest, EntryFolders) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"\"C:\\docs\\a b.txt\"  ", "C:\\docs"},
-      {"C:\\a.txt", "C:\\"},
-      {"\\\\srv\\share\\f.txt", "\\\\srv\\share"},
-      {"docs\\sub\\a.txt", "C:\\work\\docs\\sub"},
-      {"\"rel/x y.txt\"", "C:\\work\\rel"},
-      {"/home/u/x", "/home/u"},
-      {"/x", "/"},
-      {"a.txt", ""},
+  const std::string a = ShellRequest("v.exe", "\"a\""), b = ShellRequest("v.exe", "\"b\"");
+  const std::pair<const char*, Strings> cases[] = {
+      {"0.5", {a, "Sleep(500)", b}},
+      {"0,30", {"Sleep(30000)", a, b}},
+      {"1,2.5", {"Sleep(2500)", a, "Sleep(1000)", b}},
   };
   for (const auto& c : cases) {
     Restart();
     ExeFile = T("v.exe");
-    Preview = true;
-    StartFolder = {true, Text()};
-    RunListOf(c.first + "\r\n");
-    EXPECT_EQ("Output(\"program\tv.exe\t" + S(QuoteEntry(T(c.first))) + "\t\t" + c.second + "\")",
-              Calls()[3])
-        << c.first;
+    Wait = WaitMode::kNone;
+    Comments = true;
+    PauseTime = {true, T(c.first)};
+    RunListOf("; first\r\na\r\nb\r\n");
+    EXPECT_EQ(ListCalls(c.second, false), Calls()) << c.first;
   }
+}
+
+// The lines written under /N, in order.
+Strings OutputLines(const Strings& calls) {
+  Strings lines;
+  for (const std::string& call : calls)
+    if (call.rfind("Output(\"", 0) == 0) lines.push_back(call.substr(8, call.size() - 10));
+  return lines;
+}
+
+// /I: %NAME% in each entry, before anything else is done with it; /K: lines that start with ; or #
+// (as written) are no entries.
+TEST_F(ListRunTest, ExpandedEntriesAndComments) {
+  struct Case {
+    bool expand, comments, any_case;
+    std::string list;
+    Strings lines;
+  };
+  const std::string list = "%DOCS%\\a.txt\r\n%unset%\\b\r\n100%.txt\r\n%docs%\\c\r\n";
+  const Case cases[] = {
+      {true, false, true, list,
+       {"open\t\"C:\\Users\\me\\a.txt\"", "open\t\"%unset%\\b\"", "open\t\"100%.txt\"",
+        "open\t\"C:\\Users\\me\\c\""}},
+      {true, false, false, list,  // Linux: names as written
+       {"open\t\"C:\\Users\\me\\a.txt\"", "open\t\"%unset%\\b\"", "open\t\"100%.txt\"",
+        "open\t\"%docs%\\c\""}},
+      {false, false, true, "%DOCS%\\a.txt\r\n;x\r\n", {"open\t\"%DOCS%\\a.txt\"", "open\t\";x\""}},
+      {false, true, true, ";x\r\n  \t# y\r\n\"#1 agenda.txt\"\r\nz;#\r\n",
+       {"open\t\"#1 agenda.txt\"", "open\t\"z;#\""}},
+      // A comment is told as written; an entry that expands to nothing is a blank line.
+      {true, true, true, "%SEMI%\r\n%EMPTY%\r\n", {"open\t\";x\""}},
+  };
+  for (const Case& c : cases) {
+    fake::State& fake = Restart();
+    fake.environment = {{"DOCS", "C:\\Users\\me"}, {"SEMI", ";x"}, {"EMPTY", " "}};
+    fake.names_in_any_case = c.any_case;
+    Expand = c.expand;
+    Comments = c.comments;
+    Preview = true;
+    EXPECT_EQ(-1, RunListOf(c.list)) << c.list;
+    EXPECT_EQ(c.lines, OutputLines(Calls())) << c.list;
+  }
+  // An entry that grows past 32767 characters is not started: logged with 206, as written, and the
+  // run goes on. The lines still count after comments.
+  Restart().environment = {{"BIG", std::string(32760, 'x')}};
+  Expand = Comments = Quiet = true;
+  ExeFile = T("v.exe");
+  LogFile = {true, T("run.log")};
+  EXPECT_EQ(1, RunListOf("#\r\n%BIG%\\12345678\r\n%BIG%\r\n"));
+  const std::string at = "\t2026-12-09T07:45:02.120+01:00\t";
+  EXPECT_EQ(Strings({"2" + at + "failed\t206\t-\tError 206. Second line.\tprogram\tv.exe\t\"%BIG%\\12345678\"",
+                     "3" + at + "started\t0\t256\t\tprogram\tv.exe\t\"" + std::string(32760, 'x') + "\""}),
+            LogLines(Calls()));
+}
+
+// /R: a start the shell refuses is made again, as a whole, after the pause between tries; every
+// try but the last shows no box. A code no wait can mend is not tried again, but one last time
+// for the shell's box when the run is not quiet.
+TEST_F(ListRunTest, RetriedStarts) {
+  const std::string at = "\t2026-12-09T07:45:02.120+01:00\t";
+  const auto start = [](int mask) { return ShellRequest("v.exe", "\"a\"", nullptr, nullptr, 10, mask); };
+  const auto line = [&at](const char* result, const char* code, const char* pid) {
+    const std::string message = *pid == '-' ? std::string("Error ") + code + ". Second line." : "";
+    return "AppendLine(0x106, \"1" + at + result + "\t" + code + "\t" + pid + "\t" + message +
+           "\tprogram\tv.exe\t\"a\"\")";
+  };
+  struct Case {
+    const char* retries;
+    bool quiet;
+    std::deque<fake::ShellResult> shell;
+    Strings calls;  // from the first start to the end of the run
+    long long code;
+  };
+  const fake::ShellResult ok{true, kProcess, 0}, missing{false, nullptr, 3},
+      no_program{false, nullptr, 1155};
+  const Case cases[] = {
+      {"2,1.5", false, {missing, missing, ok},
+       {start(1344), line("retry", "3", "-"), "Sleep(1500)", start(1344), line("retry", "3", "-"),
+        "Sleep(1500)", start(320), CloseOf(0), line("started", "0", "256")}, -1},
+      {"1", true, {missing, missing},
+       {start(1344), line("retry", "3", "-"), "Sleep(5000)", start(1344), line("failed", "3", "-")}, 1},
+      {"3,0", false, {no_program, no_program},
+       {start(1344), line("retry", "1155", "-"), start(320), line("failed", "1155", "-")}, -1},
+      {"3", true, {no_program}, {start(1344), line("failed", "1155", "-")}, 1},
+      {"0", false, {missing}, {start(320), line("failed", "3", "-")}, -1},
+  };
+  for (const Case& c : cases) {
+    Restart().shell = c.shell;
+    ExeFile = T("v.exe");
+    Wait = WaitMode::kNone;
+    Quiet = c.quiet;
+    Retries = {true, T(c.retries)};
+    LogFile = {true, T("run.log")};
+    EXPECT_EQ(c.code, RunListOf("a\r\n")) << c.retries;
+    const auto first = std::find_if(Calls().begin(), Calls().end(),
+                                    [](const std::string& call) { return call.rfind("ShellEx", 0) == 0; });
+    EXPECT_EQ(c.calls, Strings(first, std::find(first, Calls().end(), kReadList))) << c.retries;
+  }
+  // A lookup fails while a drive is missing as the start does: each try looks up again.
+  Restart().find = {{31, ""}, {42, "C:\\p.exe"}};
+  Fake().shell = {missing};
+  EParams = T("-p");
+  Retries = {true, T("1,0")};
+  RunListOf("a.foo\r\n");
+  EXPECT_EQ(2, std::count(Calls().begin(), Calls().end(), "FindExecutable(\"a.foo\", \"\", cleared)"));
+  EXPECT_EQ(ShellRequest("C:\\p.exe", "\"a.foo\" -p"), Calls()[Calls().size() - 5]);
+}
+
+// /A: an entry whose program already runs in corvane's own session is not started, and waits for
+// no pause. Without a folder part an entry matches by name; else by the full image path, made
+// full first; both ignore letter case on Windows, not on Linux.
+TEST_F(ListRunTest, ProgramsThatAlreadyRun) {
+  const std::vector<fake::Process> processes = {
+      {7, 2, "probe.exe", "C:\\Tools\\probe.exe"},  // another user's
+      {8, 1, "NOTEPAD.EXE", "C:\\Windows\\NOTEPAD.EXE"},
+      {9, 1, "probe.exe", "C:\\work\\sub\\probe.exe"}};
+  struct Case {
+    const char* entry;
+    bool any_case;
+    uint32_t running;  // 0: started
+  };
+  const Case cases[] = {
+      {"notepad.exe", true, 8},         {"notepad.exe", false, 0},
+      {"\"C:\\Windows\\notepad.exe\"", true, 8}, {"C:\\Other\\notepad.exe", true, 0},
+      {"C:\\Tools\\probe.exe", true, 0}, {"sub\\probe.exe", true, 9},
+      {"C:\\gone\\probe.exe", true, 0},  {"probe.exe", true, 9},
+  };
+  for (const Case& c : cases) {
+    fake::State& fake = Restart();
+    fake.processes = processes;
+    fake.names_in_any_case = c.any_case;
+    fake.missing_files = {"C:\\gone\\probe.exe"};
+    SkipRunning = true;
+    PauseTime = {true, T("1")};
+    LogFile = {true, T("run.log")};
+    RunListOf("x.txt\r\n" + std::string(c.entry) + "\r\n");
+    const Strings lines = LogLines(Calls());
+    ASSERT_EQ(2u, lines.size()) << c.entry;
+    const std::string result =
+        c.running ? "running\t0\t" + std::to_string(c.running) + "\t" : "started\t0\t260\t";
+    EXPECT_NE(std::string::npos, lines[1].find("\t" + result + "\topen\t")) << c.entry << lines[1];
+    EXPECT_EQ(c.running ? 0 : 1, std::count(Calls().begin(), Calls().end(), "Sleep(1000)")) << c.entry;
+  }
+}
+
+// On Linux a document entry that is a program is started as one, with no parameters: xdg-open
+// would not run it.
+TEST_F(ListRunTest, ProgramFilesInDocumentsMode) {
+  Fake().program_files = {"tool", "bin/run me"};
+  Preview = true;
+  RunListOf("tool\r\n\"bin/run me\"\r\nreadme.txt\r\n");
+  EXPECT_EQ(Strings({"program\t./tool\t", "program\tbin/run me\t", "open\t\"readme.txt\""}),
+            OutputLines(Calls()));
+}
+
+// /D alone: each program starts in its own entry's folder, made full when relative, and gets a
+// relative entry made full too, since it would look for it from that folder again. What names
+// no file in a folder has no folder of its own.
+TEST_F(ListRunTest, EntryFolders) {
+  struct Case {
+    std::string entry, parameters, folder;
+  };
+  const Case cases[] = {
+      {"\"C:\\docs\\a b.txt\"  ", "\"C:\\docs\\a b.txt\"", "C:\\docs"},
+      {"C:\\a.txt", "\"C:\\a.txt\"", "C:\\"},
+      {"\\\\srv\\share\\f.txt", "\"\\\\srv\\share\\f.txt\"", "\\\\srv\\share"},
+      {"docs\\sub\\a.txt", "\"C:\\work\\docs\\sub\\a.txt\"", "C:\\work\\docs\\sub"},
+      {"\"rel/x y.txt\"", "\"C:\\work\\rel/x y.txt\"", "C:\\work\\rel"},
+      {"sub dir\\d.txt\"", "\"C:\\work\\sub dir\\d.txt\"", "C:\\work\\sub dir"},
+      {"\"C:\\docs\\sub dir\\x", "\"C:\\docs\\sub dir\\x\"", "C:\\docs\\sub dir"},
+      {"/home/u/x", "\"/home/u/x\"", "/home/u"},
+      {"/x", "\"/x\"", "/"},
+      {"a.txt", "\"a.txt\"", ""},
+      {"http://example.invalid/x/y.txt", "\"http://example.invalid/x/y.txt\"", ""},
+      {"file:///C:/docs/a.txt", "\"file:///C:/docs/a.txt\"", ""},
+      {"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\C:\\",
+       "\"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\C:\\\\\"", ""},
+      {"\\\\srv\\a.txt", "\"\\\\srv\\a.txt\"", ""},
+  };
+  for (const Case& c : cases) {
+    Restart();
+    ExeFile = T("v.exe");
+    Preview = true;
+    StartFolder = {true, Text(), true};
+    RunListOf(c.entry + "\r\n");
+    EXPECT_EQ("Output(\"program\tv.exe\t" + c.parameters + "\t\t" + c.folder + "\")", Calls()[3])
+        << c.entry;
+  }
+  // A document gets its full path too, and a relative entry is looked up in /D:<folder>.
+  Restart();
+  StartFolder = {true, Text(), true};
+  RunListOf("sub\\d.txt\r\n");
+  EXPECT_EQ(ShellRequest("\"C:\\work\\sub\\d.txt\"", nullptr, nullptr, "C:\\work\\sub"), Calls()[3]);
+  Restart();
+  StartFolder = {true, T("C:\\d dir"), false};
+  EParams = T("-p");
+  RunListOf("d.txt\r\n");
+  EXPECT_EQ("FindExecutable(\"d.txt\", \"C:\\d dir\", cleared)", Calls()[3]);
 }
 
 }  // namespace

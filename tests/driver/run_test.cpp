@@ -12,18 +12,35 @@ class RunTest : public FakeTest {
   }
 };
 
-const Strings kUsage = {
-    "MessageBox(\"Usage: corvane [/X:<exe-file>] [/B:<b-params>] /L:<filelist> "
-    "[/E:<e-params>]\", \"Corvane v1.3\", 64)",
-    "ExitProcess(0)"};
+const Strings kUsage = {kUsageBox, "ExitProcess(0)"};
 
 TEST_F(RunTest, UsageBox) {
   for (const char* arguments :
        {"", "/X:prog.exe", "/L:", "/L", "/L:a.txt /L:", "/L:files.txt extra", "extra /L:files.txt",
-        "/W readme.txt", "/Q:x", "/", "-", "\" \"", "\"\t\"", "\" \" \"  \"", "\"\" \"\"",
+        "/W readme.txt", "/", "-", "\" \"", "\"\t\"", "\" \" \"  \"", "\"\" \"\"",
         "/B:x /E:y /W", "\"/L:  \"", "/N", "/n readme.txt"}) {
     EXPECT_EQ(0, RunWith(arguments)) << arguments;
     EXPECT_EQ(kUsage, Calls()) << arguments;
+  }
+}
+
+// Under /Q, wherever it stands, no box ever waits for a click: 87 instead, with the line that
+// says why where there is one.
+TEST_F(RunTest, QuietNeverShowsTheUsageBox) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/Q", nullptr},
+      {"/Q:x /X:prog.exe", nullptr},
+      {"extra /q /L:files.txt", nullptr},
+      {"/L:files.txt extra -Q", nullptr},
+      {"/Q /T:0.0005 /L:a", "corvane: /T:0.0005 is no number of seconds from 0 to 1000000 with at "
+                           "most three decimals"},
+      {"/Q /D: /L:a", "corvane: /D: names no folder"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(87, RunWith(c.first)) << c.first;
+    Strings want = {"ExitProcess(87)"};
+    if (c.second) want.insert(want.begin(), "Diagnostic(\"" + std::string(c.second) + "\")");
+    EXPECT_EQ(want, Calls()) << c.first;
   }
 }
 
@@ -76,6 +93,7 @@ TEST_F(RunTest, Options) {
       {"\"/L:a.txt  \"", "", "", "a.txt", "", true},
       {"\"   \" /L:a \"\t\"", "", "", "a", "", true},
       {"/B:x /E:y /B /E /L:a", "", "", "a", "", true},
+      {"/I /K /A /R:3 /L:a", "", "", "a", "", true},
       {"/b:\"-a -b\" /e:\" -z\" /x:\"C:\\P F\\v.exe\" /l:\"my list.txt\"", "C:\\P F\\v.exe",
        "-a -b", "my list.txt", " -z", true},
   };
@@ -143,11 +161,11 @@ TEST_F(RunTest, StartOptions) {
     Strings before, after;  // the calls between the list's opening and its first read; after the
                             // request
   };
-  const std::string log = "CreateFile(\"run.log\", append)";
+  const std::string log = "IsSameFile(0xf11e, \"run.log\")";
   const Case cases[] = {
       {"/Q /V:print /S:MIN /D:C:\\d /T:1.5 /O:run.log",
        ShellRequest("v.exe", "\"a\"", "print", "C:\\d", 7, 1344),
-       {log, kPrepareShell},
+       {log, "CreateFile(\"run.log\", append)", "EndsWithLineEnd(\"run.log\")", kPrepareShell},
        {"WaitForInputIdle(0x100, 1500)"}},
       {"/F /S:hidden /V: /T:0.25 /W", ShellRequest("v.exe", "\"a\"", nullptr, nullptr, 0),
        {kPrepareShell}, {}},
@@ -178,9 +196,39 @@ TEST_F(RunTest, StartOptions) {
   }
 }
 
+// /I expands the values of /X, /B, /E, /D, /L and /O too, before they are used; a value that
+// grows past 32767 characters is refused.
+TEST_F(RunTest, ExpandedOptionValues) {
+  const auto run = [this](const std::string& arguments) {
+    Restart().environment = {{"T", "C:\\Tools"}, {"BIG", std::string(40000, 'x')}};
+    Fake().raw_command_line = "corvane.exe " + arguments;
+    fake::ScriptFile("a\r\n", 128);
+    return ExitCodeOf([] { ::Run(); });
+  };
+  EXPECT_EQ(0, run("/I /X:%T%\\v.exe /B:-%t% /E:%U% /D:%T% /L:%T%\\l.txt /O:%T%\\r.log"));
+  EXPECT_EQ(T("C:\\Tools\\v.exe"), ExeFile);
+  EXPECT_EQ(T("-C:\\Tools"), BParams);
+  EXPECT_EQ(T("%U%"), EParams);
+  EXPECT_EQ(T("C:\\Tools"), StartFolder.value);
+  EXPECT_EQ("CreateFile(\"C:\\Tools\\l.txt\")", Calls()[6]);
+  EXPECT_EQ("CreateFile(\"C:\\Tools\\r.log\", append)", Calls()[8]);
+  EXPECT_EQ(0, run("/X:%T%\\v.exe /L:a"));  // without /I, as written
+  EXPECT_EQ(T("%T%\\v.exe"), ExeFile);
+  EXPECT_EQ(87, run("/I /B:%BIG% /L:a"));
+  EXPECT_EQ(Strings({"ExpandEnvironmentStrings(\"%BIG%\")",  // and again with the room it needs
+                     "ExpandEnvironmentStrings(\"%BIG%\")", kUsageBox,
+                     "Diagnostic(\"corvane: /B:%BIG% grows past 32767 characters\")",
+                     "ExitProcess(87)"}),
+            Calls());
+}
+
 // How each value is told apart is the option's own table; here, what a refusal does.
 TEST_F(RunTest, AValueThatCannotBeUsedStartsNothing) {
   const std::string seconds = "is no number of seconds from 0 to 1000000 with at most three decimals";
+  const std::string pause = seconds + ", nor two such numbers with a comma between";
+  const std::string tries =
+      "is no count of tries from 0 to 100, with the seconds between them from 0 to 3600 after a "
+      "comma";
   const std::pair<std::string, std::string> cases[] = {
       {"/C:bogus", "names no list encoding that this system can read"},
       {"/C:99999", "names no list encoding that this system can read"},
@@ -192,8 +240,19 @@ TEST_F(RunTest, AValueThatCannotBeUsedStartsNothing) {
       {"/T:1000000.001", seconds},
       {"/T:.5", seconds},
       {"/T:5.", seconds},
-      {"/P:soon", seconds},
-      {"/P:-1", seconds},
+      {"/P:soon", pause},
+      {"/P:-1", pause},
+      {"/P:1,2,3", pause},
+      {"/P:,5", pause},
+      {"/P:1,", pause},
+      {"/D:", "names no folder"},
+      {"/R:x", tries},
+      {"/R:101", tries},
+      {"/R:2,-1", tries},
+      {"/R:2,1,3", tries},
+      {"/R:2,3600.001", tries},
+      {"/R:", tries},
+      {"/A", "cannot go with /X, /B or /E, whose entries are a program's arguments"},
       {"/S:sideways", "is no window state: normal, min, max, hidden or 0 to 11"},
       {"/S:12", "is no window state: normal, min, max, hidden or 0 to 11"},
       {"/S:", "is no window state: normal, min, max, hidden or 0 to 11"},

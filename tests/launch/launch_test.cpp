@@ -42,6 +42,16 @@ TEST_F(LaunchTest, StartInstance) {
     StartInstance({T(c.program), T(c.command), c.direct, Text()}, settings);
     EXPECT_EQ(c.want, Calls()) << c.program << " / " << c.command;
   }
+  // A refusal that leaves GetLastError at 0 has only the old SE_ERR_ code in hInstApp: it is
+  // told as the system code it stands for, so that the log's code and message agree.
+  const std::pair<uintptr_t, uint32_t> codes[] = {{2, 2},       {5, 5},       {26, 32},
+                                                  {27, 1155},   {28, 1156},   {30, 1156},
+                                                  {31, 1155},   {32, 1157}};
+  for (const auto& code : codes) {
+    Restart().shell = {{false, nullptr, 0, code.first}};
+    EXPECT_EQ(code.second, StartInstance({T("x.exe"), T(""), false, Text()}, StartSettings()).code)
+        << code.first;
+  }
 }
 
 TEST_F(LaunchTest, LookupAssociatedProgram) {
@@ -51,6 +61,7 @@ TEST_F(LaunchTest, LookupAssociatedProgram) {
     uintptr_t code;
     std::string program, want;
     const char* file = nullptr;  // what is looked up, when not the document as it is
+    const char* start_folder = "";
   };
   const std::string probe = "C:\\Probe\\probe.exe";
   const Case cases[] = {
@@ -62,6 +73,9 @@ TEST_F(LaunchTest, LookupAssociatedProgram) {
       // A relative entry is looked for in the current folder, where the shell opens it: its
       // folder part is no folder to search from.
       {"docs\\one.txt", "", 42, probe, probe},
+      // Or in the folder every program starts in, where the shell opens it then.
+      {"docs\\one.txt", "C:\\d dir", 42, probe, probe, nullptr, "C:\\d dir"},
+      {"D:\\docs\\a b.txt", "D:\\docs\\", 42, probe, probe, nullptr, "C:\\d dir"},
       // Looked up as the file the quoted entry names, a full path or not.
       {"\"D:\\docs\\a b.txt\"  ", "D:\\docs\\", 42, probe, probe, "D:\\docs\\a b.txt"},
       {" \"q r.cvt \"", "", 0, probe, "", "q r.cvt"},
@@ -73,7 +87,7 @@ TEST_F(LaunchTest, LookupAssociatedProgram) {
   };
   for (const Case& c : cases) {
     Restart().find = {{c.code, c.program}};
-    EXPECT_EQ(T(c.want), LookupAssociatedProgram(T(c.document))) << c.document << " " << c.code;
+    EXPECT_EQ(T(c.want), LookupAssociatedProgram(T(c.document), T(c.start_folder))) << c.document << " " << c.code;
     EXPECT_EQ(Strings({"FindExecutable(\"" + std::string(c.file ? c.file : c.document) +
                        "\", \"" + c.directory + "\", cleared)"}),
               Calls());
