@@ -22,12 +22,13 @@ uint32_t RunningProcessOf(const Text& file, const Text& folder) {
   if (image.Empty()) return 0;
   const char* name = FileNameOf(image);
   const uint32_t session = platform::OwnSession();
-  uint32_t found = 0, id = 0, its_session = 0;
+  uint32_t found = 0, id = 0;
   char its_name[platform::kPathRoom];
   void* walk = nullptr;
   // Walked to its end, which releases it; the names sort out all but a few at no cost.
-  while (platform::NextProcess(&walk, &id, &its_session, its_name, sizeof its_name)) {
-    if (found || its_session != session || !platform::SameFileName(its_name, name)) continue;
+  while (platform::NextProcess(&walk, &id, its_name, sizeof its_name)) {
+    if (found || !platform::SameFileName(its_name, name) || platform::ProcessSession(id) != session)
+      continue;
     const Text its_image = by_name ? Text() : FilledText(platform::kPathRoom, [id](char* out, size_t room) {
       return platform::ProcessImage(id, out, room);
     });

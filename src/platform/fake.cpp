@@ -211,7 +211,7 @@ bool FailureIsFinal(uint32_t code) {
   return std::count(state.final_codes.begin(), state.final_codes.end(), code) > 0;
 }
 
-bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* name, size_t room) {
+bool NextProcess(void** walk, uint32_t* process_id, char* name, size_t room) {
   // The walk is the index of the next process, plus one so that the first call starts it.
   uintptr_t next = reinterpret_cast<uintptr_t>(*walk);
   if (next == 0) fake::Record("Processes()");
@@ -223,11 +223,16 @@ bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* nam
   const fake::Process& process = state.processes[next - 1];
   *walk = reinterpret_cast<void*>(next + 1);
   *process_id = process.id;
-  *session = process.session;
   const bool fits = process.name.size() < room;
   std::memcpy(name, process.name.c_str(), fits ? process.name.size() + 1 : 1);
   if (!fits) name[0] = 0;
   return true;
+}
+
+uint32_t ProcessSession(uint32_t process_id) {
+  for (const fake::Process& process : state.processes)
+    if (process.id == process_id) return process.session;
+  return ~0u;
 }
 
 uint32_t OwnSession() { return state.own_session; }

@@ -138,10 +138,13 @@ bool ExpandVariables(const char* text, char* out, size_t room, size_t* needed);
 uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result);
 
 // The processes that run now, one after another: *walk starts null, and each call gives the next
-// one's id, its session (Linux: its user) and the file name of its image, false after the last
-// (when the walk's resources are gone). A name that does not fit in room is left empty.
-bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* name, size_t room);
-// ProcessIdToSessionId of corvane itself (Linux: its user).
+// one's id and the file name of its image, false after the last (when the walk's resources are
+// gone). A name that does not fit in room is left empty.
+bool NextProcess(void** walk, uint32_t* process_id, char* name, size_t room);
+// ProcessIdToSessionId (Linux: the process's user); a number no session has when it cannot be
+// told. Asked only for the processes whose names match, as a look at each costs a call.
+uint32_t ProcessSession(uint32_t process_id);
+// The same of corvane itself.
 uint32_t OwnSession();
 // QueryFullProcessImageNameW, with long names (Linux: what /proc/<pid>/exe links to): the bytes
 // the path needs, written to out only when they fit in room; 0 when it cannot be told.

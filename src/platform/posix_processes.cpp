@@ -1,6 +1,7 @@
 // The Linux port's view of the programs that run: /proc, where each process's exe link names
 // the file of its image, and the same user's processes are the ones a desktop session has.
 #include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -13,11 +14,12 @@
 namespace platform {
 namespace {
 
-// The target of /proc/<pid>/exe: the bytes it needs, written to out only when they fit.
-size_t ExeLink(uint32_t process_id, char* out, size_t room) {
+// The target of <pid>/exe in the folder (/proc): the bytes it needs, written to out only when
+// they fit.
+size_t ExeLink(int folder, const char* process_id, char* out, size_t room) {
   char link[32], target[PATH_MAX];
-  snprintf(link, sizeof link, "/proc/%u/exe", process_id);
-  const ssize_t length = readlink(link, target, sizeof target);
+  snprintf(link, sizeof link, "%s/exe", process_id);
+  const ssize_t length = readlinkat(folder, link, target, sizeof target);
   if (length <= 0 || static_cast<size_t>(length) >= sizeof target) return 0;
   if (static_cast<size_t>(length) <= room) memcpy(out, target, static_cast<size_t>(length));
   return static_cast<size_t>(length);
@@ -25,25 +27,20 @@ size_t ExeLink(uint32_t process_id, char* out, size_t room) {
 
 }  // namespace
 
-bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* name, size_t room) {
+bool NextProcess(void** walk, uint32_t* process_id, char* name, size_t room) {
   DIR* proc = static_cast<DIR*>(*walk);
   if (!proc && !(proc = opendir("/proc"))) return false;
   *walk = proc;
+  // One call a process, from the folder already open; another user's link is not readable.
+  const int folder = dirfd(proc);
   while (const dirent* entry = readdir(proc)) {
     char* end = nullptr;
     const unsigned long id = strtoul(entry->d_name, &end, 10);
     if (end == entry->d_name || *end || id > UINT32_MAX) continue;  // not a process
-    char folder[32];
-    snprintf(folder, sizeof folder, "/proc/%lu", id);
-    struct stat info;
-    if (stat(folder, &info) != 0) continue;  // ended meanwhile
     *process_id = static_cast<uint32_t>(id);
-    *session = static_cast<uint32_t>(info.st_uid);
     name[0] = 0;
-    // Only the user's own processes are compared; another user's exe link is not even readable.
     char image[PATH_MAX];
-    const size_t length = info.st_uid == getuid() ? ExeLink(*process_id, image, sizeof image - 1) : 0;
-    if (length == 0 || length >= sizeof image) return true;
+    const size_t length = ExeLink(folder, entry->d_name, image, sizeof image - 1);
     image[length] = 0;
     const char* file = strrchr(image, '/');
     file = file ? file + 1 : image;
@@ -55,10 +52,22 @@ bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* nam
   return false;
 }
 
+uint32_t ProcessSession(uint32_t process_id) {
+  char folder[32];
+  snprintf(folder, sizeof folder, "/proc/%u", process_id);
+  struct stat info;
+  return stat(folder, &info) == 0 ? static_cast<uint32_t>(info.st_uid) : ~0u;
+}
+
 uint32_t OwnSession() { return static_cast<uint32_t>(getuid()); }
 
 size_t ProcessImage(uint32_t process_id, char* out, size_t room) {
-  return ExeLink(process_id, out, room);
+  char name[16];
+  snprintf(name, sizeof name, "%u", process_id);
+  const int folder = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const size_t length = folder < 0 ? 0 : ExeLink(folder, name, out, room);
+  if (folder >= 0) close(folder);
+  return length;
 }
 
 // realpath: with a merged /usr, /bin/sleep runs as /usr/bin/sleep.

@@ -362,7 +362,7 @@ struct ProcessWalk {
 
 }  // namespace
 
-bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* name, size_t room) {
+bool NextProcess(void** walk, uint32_t* process_id, char* name, size_t room) {
   ProcessWalk* w = static_cast<ProcessWalk*>(*walk);
   if (!w) {
     w = static_cast<ProcessWalk*>(AllocateOrEnd(sizeof(ProcessWalk)));
@@ -382,8 +382,6 @@ bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* nam
     return false;
   }
   *process_id = w->entry.th32ProcessID;
-  DWORD its_session = 0;
-  *session = ProcessIdToSessionId(w->entry.th32ProcessID, &its_session) ? its_session : ~0u;
   const wchar_t* exe = w->entry.szExeFile;
   size_t length = ToUtf8(exe, static_cast<int>(wcslen(exe)), name, room);
   name[length < room ? length : 0] = 0;
@@ -401,11 +399,12 @@ bool NextProcess(void** walk, uint32_t* process_id, uint32_t* session, char* nam
   return true;
 }
 
-uint32_t OwnSession() {
+uint32_t ProcessSession(uint32_t process_id) {
   DWORD session = 0;
-  ProcessIdToSessionId(GetCurrentProcessId(), &session);
-  return session;
+  return ProcessIdToSessionId(process_id, &session) ? session : ~0u;
 }
+
+uint32_t OwnSession() { return ProcessSession(GetCurrentProcessId()); }
 
 size_t ProcessImage(uint32_t process_id, char* out, size_t room) {
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
