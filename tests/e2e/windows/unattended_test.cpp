@@ -45,7 +45,8 @@ TEST_F(E2eTest, QuietRunOnADisplayNeverWaitsForAnErrorBox) {
 }
 
 // The print verb of the type, a minimised window, and the folder: once as given, once each
-// entry's own. The log ends with the verb and the folder.
+// entry's own, where the relative entry reaches the program made full, since the program would
+// look for it from there again. The log ends with the verb and the folder.
 TEST_F(E2eTest, UnattendedVerbWindowStateAndFolder) {
   MakeFolder("sub dir");
   MakeFolder("elsewhere");
@@ -62,13 +63,14 @@ TEST_F(E2eTest, UnattendedVerbWindowStateAndFolder) {
   EXPECT_EQ(SW_SHOWMINNOACTIVE, starts[0].show);
   EXPECT_EQ(Path("elsewhere"), starts[0].folder);
   EXPECT_TRUE(SameCommandLine(starts[1].command_line,
-                              ShellCommandLine(Probe(), "\"sub dir\\a.cvtest\"")));
+                              ShellCommandLine(Probe(), Quoted(Path("sub dir\\a.cvtest")))));
+  EXPECT_EQ(std::vector<std::string>{Path("sub dir\\a.cvtest")}, starts[1].arguments);
   EXPECT_EQ(SW_SHOWMAXIMIZED, starts[1].show);
   EXPECT_EQ(Path("sub dir"), starts[1].folder);
   const auto lines = LogFields(FileBytes("run.log"));
   ASSERT_EQ(1u, lines.size());
   ASSERT_EQ(11u, lines[0].size());
-  EXPECT_EQ((std::vector<std::string>{"program", Probe(), "\"sub dir\\a.cvtest\"", "",
+  EXPECT_EQ((std::vector<std::string>{"program", Probe(), Quoted(Path("sub dir\\a.cvtest")), "",
                                       Path("sub dir")}),
             std::vector<std::string>(lines[0].begin() + 6, lines[0].end()));
 }
