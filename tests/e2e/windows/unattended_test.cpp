@@ -21,6 +21,14 @@ std::vector<std::vector<std::string>> LogFields(const std::string& log) {
   return lines;
 }
 
+// Some fields of a log line, by their indexes; one the line lacks is "?".
+std::vector<std::string> Picked(const std::vector<std::string>& line,
+                                std::initializer_list<size_t> indexes) {
+  std::vector<std::string> fields;
+  for (size_t i : indexes) fields.push_back(i < line.size() ? line[i] : "?");
+  return fields;
+}
+
 // On a display, where Wine's shell would show its error box for the missing entry and wait for
 // a click: with /Q the run goes on at once, logs each entry, and ends with 1.
 TEST_F(E2eTest, QuietRunOnADisplayNeverWaitsForAnErrorBox) {
@@ -35,8 +43,7 @@ TEST_F(E2eTest, QuietRunOnADisplayNeverWaitsForAnErrorBox) {
   ASSERT_EQ(2u, lines.size());
   EXPECT_EQ((std::vector<std::string>{"1", "failed", "2", "-", "File not found.", "open",
                                       "\"missing.cvtest\""}),
-            (std::vector<std::string>{lines[0][0], lines[0][2], lines[0][3], lines[0][4],
-                                      lines[0][5], lines[0][6], lines[0][7]}));
+            Picked(lines[0], {0, 2, 3, 4, 5, 6, 7}));
   ASSERT_EQ(8u, lines[1].size());
   EXPECT_EQ("3", lines[1][0]);
   EXPECT_EQ("started", lines[1][2]);
