@@ -51,6 +51,18 @@ TEST_F(E2eTest, QuietRunOnADisplayNeverWaitsForAnErrorBox) {
   EXPECT_EQ(29u, lines[1][1].size()) << lines[1][1];       // 2026-12-09T07:45:02.120+01:00
 }
 
+// With /Q, wherever the usage box would show and wait for a click, the run ends at once with 87.
+// A box would hold the run until the wait below gives up.
+TEST_F(E2eTest, QuietRunOnADisplayNeverShowsTheUsageBox) {
+  ASSERT_NE(nullptr, std::getenv("DISPLAY")) << "run under xvfb-run";
+  WriteFile("list.txt", "a.cvtest\r\n");
+  for (const char* arguments : {"/Q /T:0.0005 /L:list.txt", "/Q", "plain /Q /L:list.txt"}) {
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), RunCorvane(arguments, 30000).exit_code)
+        << arguments;
+  }
+  EXPECT_TRUE(Starts().empty());
+}
+
 // The print verb of the type, a minimised window, and the folder: once as given, once each
 // entry's own, where the relative entry reaches the program made full, since the program would
 // look for it from there again. The log ends with the verb and the folder.
