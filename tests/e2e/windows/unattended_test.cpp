@@ -94,5 +94,24 @@ TEST_F(E2eTest, UnattendedVerbWindowStateAndFolder) {
             std::vector<std::string>(lines[0].begin() + 6, lines[0].end()));
 }
 
+// /D alone gives a URL, and a UNC path too short to have a folder, no folder of their own (seen
+// in the preview: nothing is opened). /D:<folder> is where a relative entry's program is looked
+// up, as the shell opens the entry there: the file is only there.
+TEST_F(E2eTest, UnattendedFolderOfEntriesWithoutOneAndOfTheLookup) {
+  WriteFile("urls.txt", "https://example.invalid/a b\r\n\\\\server\\share\r\n");
+  EXPECT_EQ(0u, RunCorvane("/D /N /L:urls.txt", 60000, "preview.txt").exit_code);
+  EXPECT_EQ("open\t\"https://example.invalid/a b\"\t\t\r\nopen\t\"\\\\server\\share\"\t\t\r\n",
+            FileBytes("preview.txt"));
+  MakeFolder("elsewhere");
+  WriteFile("elsewhere\\only there.cvtest", "");
+  WriteFile("list.txt", "only there.cvtest\r\n");
+  EXPECT_EQ(0u, RunCorvane("\"/D:" + Path("elsewhere") + "\" /E:-p /L:list.txt").exit_code);
+  std::vector<ProbeStart> starts = Starts(1);
+  ASSERT_EQ(1u, starts.size());
+  EXPECT_EQ(Probe(), starts[0].module);
+  EXPECT_EQ((std::vector<std::string>{"only there.cvtest", "-p"}), starts[0].arguments);
+  EXPECT_EQ(Path("elsewhere"), starts[0].folder);
+}
+
 }  // namespace
 }  // namespace e2e
