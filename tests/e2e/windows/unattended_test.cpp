@@ -113,5 +113,30 @@ TEST_F(E2eTest, UnattendedFolderOfEntriesWithoutOneAndOfTheLookup) {
   EXPECT_EQ(Path("elsewhere"), starts[0].folder);
 }
 
+// /I expands the names set in corvane's environment, in any letter case, in entries and option
+// values; an unset name stays. Wine's shell leaves parameters alone, so what the probe gets is
+// corvane's doing. /K skips comment lines, which still count in the log's line numbers.
+TEST_F(E2eTest, UnattendedExpandsNamesAndSkipsComments) {
+  SetEnvironmentVariableA("CORVANE_TEST_DIR", "C:\\expanded");
+  WriteFile("list.txt",
+            "%CORVANE_TEST_DIR%\\a.cvtest\r\n;%CORVANE_TEST_DIR%\\b.cvtest\r\n  # c.cvtest\r\n"
+            "%corvane_test_dir%\\d %CORVANE_UNSET_NAME%.cvtest\r\n");
+  CorvaneRun run =
+      RunCorvane("/I /K /O:run.log /X:" + Probe() + " /B:-b=%CORVANE_TEST_DIR% /L:list.txt");
+  SetEnvironmentVariableA("CORVANE_TEST_DIR", nullptr);
+  EXPECT_EQ(0u, run.exit_code);
+  std::vector<ProbeStart> starts = Starts(2);
+  ASSERT_EQ(2u, starts.size());
+  EXPECT_EQ((std::vector<std::string>{"-b=C:\\expanded", "C:\\expanded\\a.cvtest"}),
+            starts[0].arguments);
+  EXPECT_EQ(
+      (std::vector<std::string>{"-b=C:\\expanded", "C:\\expanded\\d %CORVANE_UNSET_NAME%.cvtest"}),
+      starts[1].arguments);
+  const auto lines = LogFields(FileBytes("run.log"));
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_EQ("1", lines[0][0]);
+  EXPECT_EQ("4", lines[1][0]);
+}
+
 }  // namespace
 }  // namespace e2e
