@@ -138,5 +138,54 @@ TEST_F(E2eTest, UnattendedExpandsNamesAndSkipsComments) {
   EXPECT_EQ("4", lines[1][0]);
 }
 
+// Creates a file once a log has its first line, then ends.
+struct LateFile {
+  std::wstring log, file;
+  volatile LONG stop = 0;
+};
+
+DWORD WINAPI CreateOnceLogged(void* parameter) {
+  LateFile* late = static_cast<LateFile*>(parameter);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  while (!late->stop) {
+    if (GetFileAttributesExW(late->log.c_str(), GetFileExInfoStandard, &data) &&
+        data.nFileSizeLow > 0) {
+      CloseHandle(CreateFileW(late->file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+      return 0;
+    }
+    Sleep(10);
+  }
+  return 0;
+}
+
+// The document appears only after the first try failed: a later try starts it, and every failed
+// try before is a retry line. Its appearance follows the log, not the clock, so a slow start of
+// corvane cannot make the first try succeed; five more tries are left for the file to be seen.
+TEST_F(E2eTest, UnattendedRetriesARefusedStart) {
+  WriteFile("list.txt", "late.cvtest\r\n");
+  LateFile late;
+  late.log = Wide(Path("run.log"));
+  late.file = Wide(Path("late.cvtest"));
+  HANDLE creator = CreateThread(nullptr, 0, CreateOnceLogged, &late, 0, nullptr);
+  ASSERT_NE(nullptr, creator);
+  CorvaneRun run = RunCorvane("/R:5,1 /O:run.log /L:list.txt");
+  late.stop = 1;
+  WaitForSingleObject(creator, INFINITE);
+  CloseHandle(creator);
+  EXPECT_EQ(0u, run.exit_code);
+  std::vector<ProbeStart> starts = Starts(1);
+  ASSERT_EQ(1u, starts.size());
+  EXPECT_TRUE(SameCommandLine(starts[0].command_line,
+                              ShellCommandLine(Probe(), Quoted(Path("late.cvtest")))));
+  const auto lines = LogFields(FileBytes("run.log"));
+  ASSERT_GE(lines.size(), 2u);
+  for (size_t i = 0; i + 1 < lines.size(); ++i)
+    EXPECT_EQ((std::vector<std::string>{"1", "retry", "2", "-"}), Picked(lines[i], {0, 2, 3, 4}));
+  EXPECT_EQ((std::vector<std::string>{"1", "started", "0", std::to_string(starts[0].pid)}),
+            Picked(lines.back(), {0, 2, 3, 4}));
+  EXPECT_GE(run.ElapsedMs(), static_cast<long long>(lines.size() - 1) * 900);  // 1 s apart
+}
+
 }  // namespace
 }  // namespace e2e
