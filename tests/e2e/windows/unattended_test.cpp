@@ -187,5 +187,67 @@ TEST_F(E2eTest, UnattendedRetriesARefusedStart) {
   EXPECT_GE(run.ElapsedMs(), static_cast<long long>(lines.size() - 1) * 900);  // 1 s apart
 }
 
+struct RunningRow {
+  const char* label;
+  const char* options;  // %s: this test's folder
+  const char* entry;    // %s: this test's folder
+  bool running;         // else the entry names another file, which is started
+};
+
+class UnattendedRunning : public E2eTest, public testing::WithParamInterface<RunningRow> {};
+
+// With /A a program that already runs is not started again: its line says `running`, with the
+// id of the process that runs it. A copy of the probe in bin\ runs throughout; another copy of
+// the same name elsewhere is no match.
+TEST_P(UnattendedRunning, IsNotStartedAgain) {
+  const RunningRow& row = GetParam();
+  MakeFolder("bin");
+  MakeFolder("other");
+  const std::string program = CopyProbe("bin\\Already Running.exe");
+  CopyProbe("other\\Already Running.exe");
+  std::wstring line = Wide(Quoted(program));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION running = {};
+  SetEnvironmentVariableA("CORVANE_PROBE_LINGER_MS", "600000");
+  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &running));
+  SetEnvironmentVariableA("CORVANE_PROBE_LINGER_MS", nullptr);
+  struct Ender {
+    PROCESS_INFORMATION& process;
+    ~Ender() {
+      TerminateProcess(process.hProcess, 0);
+      WaitForSingleObject(process.hProcess, 60000);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+  } ender{running};
+  ASSERT_EQ(1u, Starts(1).size());
+  const std::string entry = Fill(row.entry, folder_);
+  WriteFile("list.txt", entry + "\r\n");
+  CorvaneRun run = RunCorvane("/A /O:run.log " + Fill(row.options, folder_) + " /L:list.txt");
+  EXPECT_EQ(0u, run.exit_code);
+  std::vector<ProbeStart> starts = Starts(row.running ? 1 : 2);
+  ASSERT_EQ(row.running ? 1u : 2u, starts.size());
+  const auto lines = LogFields(FileBytes("run.log"));
+  ASSERT_EQ(1u, lines.size());
+  const DWORD pid = row.running ? running.dwProcessId : starts[1].pid;
+  EXPECT_EQ((std::vector<std::string>{row.running ? "running" : "started", "0",
+                                      std::to_string(pid), "", "open", Quoted(entry)}),
+            Picked(lines[0], {2, 3, 4, 5, 6, 7}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UnattendedRunning,
+    testing::Values(RunningRow{"full_path", "", "%s\\bin\\Already Running.exe", true},
+                    RunningRow{"file_name", "", "Already Running.exe", true},
+                    RunningRow{"other_letter_case", "", "%s\\BIN\\already RUNNING.EXE", true},
+                    RunningRow{"bare_name_in_other_letter_case", "", "aLREADY rUNNING.exe", true},
+                    // Made full from the start folder, not from the current one.
+                    RunningRow{"relative_to_the_start_folder", "\"/D:%s\\bin\"",
+                               ".\\Already Running.exe", true},
+                    RunningRow{"same_name_elsewhere", "", "%s\\other\\Already Running.exe", false}),
+    [](const testing::TestParamInfo<RunningRow>& info) { return std::string(info.param.label); });
+
 }  // namespace
 }  // namespace e2e
