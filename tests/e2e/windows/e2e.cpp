@@ -133,6 +133,13 @@ std::string ShellCommandLine(const std::string& program, const std::string& para
   return "\"" + program + "\" " + parameters;
 }
 
+std::string Fill(const std::string& pattern, const std::string& text) {
+  std::string filled = pattern;
+  const size_t at = filled.find("%s");
+  if (at != std::string::npos) filled.replace(at, 2, text);
+  return filled;
+}
+
 std::string WithoutLoaderBlank(const std::string& line) {
   if (!line.empty() && line.back() == ' ') return line.substr(0, line.size() - 1);
   return line;

@@ -41,6 +41,9 @@ struct CorvaneRun {
 
 inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// A row's pattern with its %s, if it has one, standing for the text.
+std::string Fill(const std::string& pattern, const std::string& text);
+
 // How the shell starts a program with parameters: the program in quotes, a blank, the text.
 std::string ShellCommandLine(const std::string& program, const std::string& parameters);
 

@@ -38,6 +38,9 @@ INSTANTIATE_TEST_SUITE_P(
         ExitRow{"unknown_code_page", "/C:99999 /L:list.txt", "a.txt\r\n", ERROR_INVALID_PARAMETER},
         // EBCDIC: line ends and Blanks are other bytes there.
         ExitRow{"code_page_with_other_controls", "/C:037 /L:list.txt", "a.txt\r\n",
+                ERROR_INVALID_PARAMETER},
+        // The same file by another name: its records would come back as entries.
+        ExitRow{"log_is_the_list", "/O:.\\LIST.TXT /L:list.txt", "a.txt\r\n",
                 ERROR_INVALID_PARAMETER}),
     [](const testing::TestParamInfo<ExitRow>& info) { return std::string(info.param.label); });
 

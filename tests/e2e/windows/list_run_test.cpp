@@ -10,13 +10,6 @@ namespace {
 // The probe named with /X, ahead of the other options.
 std::string WithProbe(const std::string& options) { return "/X:" + Probe() + " " + options; }
 
-// The command text of a row, with %s standing for the quoted entry.
-std::string Fill(const std::string& pattern, const std::string& quoted) {
-  std::string text = pattern;
-  text.replace(text.find("%s"), 2, quoted);
-  return text;
-}
-
 // Documents mode: each entry, quoted, is opened by the shell, which starts the probe for .cvtest
 // with the document's full path.
 TEST_F(E2eTest, ListRunOpensEntriesAsDocuments) {
