@@ -11,18 +11,6 @@
 
 namespace {
 
-// The log's lines, each cut at its tabs.
-std::vector<std::vector<std::string>> LogLines(const std::string& path) {
-  std::vector<std::vector<std::string>> lines;
-  std::istringstream in(ReadAll(path));
-  for (std::string line; std::getline(in, line);) {
-    lines.emplace_back();
-    std::istringstream split(line + "\t");
-    for (std::string field; std::getline(split, field, '\t');) lines.back().push_back(field);
-  }
-  return lines;
-}
-
 using UnattendedTest = E2eTest;
 
 // /F waits for each program's end and logs its exit code; /Q makes a failed entry the run's
