@@ -23,13 +23,34 @@ TEST_F(LaunchTest, UnusableCommandLinesPrintTheUsageLineAndSucceed) {
       {"a.txt", "b.txt"},  // a plain argument among others
       {"/X:viewer", "/B:-r"},
       {"/L:"},
-      {"/W", "/Q:whatever"},
       {"/N", "/Lists/x.txt"},  // a path, not /L: a plain argument among others
   };
   for (const Argv& args : command_lines) {
     Outcome outcome = Run(args);
     EXPECT_EQ(outcome.exit_code, 0) << testing::PrintToString(args);
     EXPECT_EQ(outcome.err, UsageLine()) << testing::PrintToString(args);
+    EXPECT_EQ(outcome.out, "");
+  }
+  EXPECT_EQ(StartCount(), 0u);
+}
+
+// A run nobody watches never shows the usage text, wherever /Q stands: it ends with 87 at once.
+TEST_F(LaunchTest, UnderQuietAnUnusableCommandLineEndsWith87AndNoUsageLine) {
+  struct Case {
+    Argv args;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {{"/Q"}, ""},
+      {{"/W", "/Q:whatever"}, ""},
+      {{"a.txt", "/Q", "b.txt"}, ""},  // /Q after the plain argument counts too
+      {{"/Q", "/T:abc", "/L:list.txt"},
+       "corvane: /T:abc is no number of seconds from 0 to 1000000 with at most three decimals\n"},
+  };
+  for (const Case& c : cases) {
+    Outcome outcome = Run(c.args);
+    EXPECT_EQ(outcome.exit_code, 87) << testing::PrintToString(c.args);
+    EXPECT_EQ(outcome.err, c.err) << testing::PrintToString(c.args);
     EXPECT_EQ(outcome.out, "");
   }
   EXPECT_EQ(StartCount(), 0u);
