@@ -56,17 +56,23 @@ TEST_F(LaunchTest, UnderQuietAnUnusableCommandLineEndsWith87AndNoUsageLine) {
   EXPECT_EQ(StartCount(), 0u);
 }
 
+// Each document exists, as a local one must to reach xdg-open; a folder needs no application.
 TEST_F(LaunchTest, SingleArgumentIsHandedToXdgOpen) {
+  InstallAssociation();
+  const std::string absolute = Root() + "/doc.ctest";
+  for (const std::string& document : {Work() + "/report 2024.ctest", Work() + "/quoted name.ctest", absolute})
+    WriteFile(document, "text\n");
+  ASSERT_EQ(mkdir((Work() + "/$(touch pwned); x").c_str(), 0755), 0);
   struct Case {
     Argv args;
     std::string opened;
   };
   const std::vector<Case> cases = {
-      {{"report 2024.pdf"}, "report 2024.pdf"},
+      {{"report 2024.ctest"}, "report 2024.ctest"},
       {{"", "  https://example.org/?a=1&b=2  ", ""}, "https://example.org/?a=1&b=2"},
-      {{"\"quoted name.txt\""}, "quoted name.txt"},
+      {{"\"quoted name.ctest\""}, "quoted name.ctest"},
       {{"$(touch pwned); x"}, "$(touch pwned); x"},
-      {{"/tmp/doc.txt"}, "/tmp/doc.txt"},  // an absolute path is no option
+      {{absolute}, absolute},  // an absolute path is no option
   };
   std::vector<Argv> expected;
   for (const Case& c : cases) {
@@ -141,20 +147,39 @@ TEST_F(LaunchTest, FailedStartsAreReportedOnOneLineEachAndTheRunGoesOn) {
   EXPECT_EQ(WorkFiles(), std::vector<std::string>{"list.txt"});
 }
 
+// A local document must exist, and a file needs an application; a folder and a URL go to
+// xdg-open as they are. A missing one fails alone, and under /Q the log and the exit code tell.
 TEST_F(LaunchTest, DocumentsModeHandsEachEntryToXdgOpen) {
-  WriteFile(Work() + "/list.txt", ListOf({"plain.txt", "with blank.pdf  ", "\"quoted.odt\"",
-                                          "-readme.txt", "https://example.org/a b?x=1&y=2"}));
+  InstallAssociation();
+  for (const char* name : {"plain.ctest", "with blank.ctest", "quoted.ctest", "-readme.ctest"})
+    WriteFile(Work() + "/" + name, "text\n");
+  ASSERT_EQ(mkdir((Work() + "/a folder").c_str(), 0755), 0);
+  WriteFile(Work() + "/list.txt",
+            ListOf({"plain.ctest", "with blank.ctest  ", "\"quoted.ctest\"", "-readme.ctest",
+                    "a folder", "missing.ctest", "https://example.org/a b?x=1&y=2"}));
   Outcome outcome = Run({"/L:list.txt", "/W"});
   EXPECT_EQ(outcome.exit_code, 0);
-  EXPECT_EQ(outcome.err, "");
-  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 5; }));
+  EXPECT_EQ(outcome.err, "corvane: cannot open missing.ctest: No such file or directory\n");
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 6; }));
   EXPECT_EQ(SortedArgvs(Starts()), Sorted({
-                                       {"xdg-open", "plain.txt"},
-                                       {"xdg-open", "with blank.pdf"},
-                                       {"xdg-open", "quoted.odt"},
-                                       {"xdg-open", "./-readme.txt"},
+                                       {"xdg-open", "plain.ctest"},
+                                       {"xdg-open", "with blank.ctest"},
+                                       {"xdg-open", "quoted.ctest"},
+                                       {"xdg-open", "./-readme.ctest"},
+                                       {"xdg-open", "a folder"},
                                        {"xdg-open", "https://example.org/a b?x=1&y=2"},
                                    }));
+
+  Outcome quiet = Run({"/Q", "/O:run.log", "/L:list.txt"});
+  EXPECT_EQ(quiet.exit_code, 1);
+  EXPECT_EQ(quiet.err, "");
+  const auto lines = LogLines(Work() + "/run.log");
+  ASSERT_EQ(lines.size(), 7u);
+  for (size_t i = 0; i < lines.size(); ++i)
+    EXPECT_EQ(lines[i][2], i == 5 ? "failed" : "started") << lines[i].back();
+  EXPECT_EQ(Argv(lines[5].begin() + 3, lines[5].end()),
+            (Argv{"2", "-", "No such file or directory", "open", "\"missing.ctest\""}));
+  EXPECT_TRUE(WaitFor([&] { return StartCount() == 12; }));
 }
 
 TEST_F(LaunchTest, AssociatedModeStartsEachEntrysDefaultApplication) {
@@ -173,15 +198,16 @@ TEST_F(LaunchTest, AssociatedModeStartsEachEntrysDefaultApplication) {
                                   }));
   Outcome outcome = Run({"/E:-z", "/L:list.txt", "/W"});
   EXPECT_EQ(outcome.exit_code, 0);
-  EXPECT_EQ(outcome.err, "");
-  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 5; }));
+  // Without a program the whole command text is opened, and names no file.
+  EXPECT_EQ(outcome.err,
+            "corvane: cannot open \"" + docs + "unknown.zzz\" -z: No such file or directory\n"
+            "corvane: cannot open \"" + docs + "missing.ctest\" -z: No such file or directory\n");
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 3; }));
   // GIO names the program by its name on PATH; corvane starts it by its full path, with the
   // arguments of its desktop entry first.
   const std::string app = AssociatedProgram(), own = "--from-desktop-file";
   EXPECT_EQ(SortedArgvs(Starts()), Sorted({
                                        {app, own, docs + "a b.ctest", "-z"},
-                                       {"xdg-open", "\"" + docs + "unknown.zzz\" -z"},
-                                       {"xdg-open", "\"" + docs + "missing.ctest\" -z"},
                                        {app, own, docs + "a b.ctest", "-z"},
                                        {app, own, "docs/c.ctest", "-z"},
                                    }));
