@@ -104,6 +104,34 @@ TEST_F(LaunchTest, ProgramModeSplitsTheCommandTextWithoutAShell) {
   for (const Start& start : Starts()) EXPECT_EQ(start.sigchld, "default");
 }
 
+// /I expands %NAME% from the environment (names exactly as written on Linux) in the entries and
+// in /X; /K skips a line whose first character, as written, is ; or #. /F keeps the starts in
+// order and makes every one of them logged by the end of the run.
+TEST_F(LaunchTest, ExpandedEntriesAndCommentLines) {
+  SetEnv("CORVANE_DOCS", "my docs");
+  SetEnv("CORVANE_PROGRAM", Recorder().c_str());
+  SetEnv("CORVANE_BLANKS", "   ");
+  WriteFile(Work() + "/list.txt", ListOf({
+                                      "%CORVANE_DOCS%/a.txt",
+                                      "; %CORVANE_DOCS%/b.txt",
+                                      "  #c.txt",
+                                      "%CORVANE_UNSET% at 100%",
+                                      "%corvane_docs%",
+                                      "\"#1 agenda.txt\"",
+                                      "%CORVANE_BLANKS%",  // as a blank line
+                                  }));
+  Outcome outcome = Run({"/I", "/K", "/F", "/X:%CORVANE_PROGRAM%", "/B:-b", "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  const std::string r = Recorder();
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted({
+                                       {r, "-b", "my docs/a.txt"},
+                                       {r, "-b", "%CORVANE_UNSET% at 100%"},
+                                       {r, "-b", "%corvane_docs%"},
+                                       {r, "-b", "#1 agenda.txt"},
+                                   }));
+}
+
 TEST_F(LaunchTest, ProgramModeFindsTheProgramOnPath) {
   WriteFile(Work() + "/list.txt", ListOf({"x"}));
   Outcome outcome = Run({"/X:corvane-assoc", "/L:list.txt"});
