@@ -210,6 +210,21 @@ TEST_F(LaunchTest, DocumentsModeHandsEachEntryToXdgOpen) {
   EXPECT_TRUE(WaitFor([&] { return StartCount() == 12; }));
 }
 
+// xdg-open would run neither a program nor a desktop entry: corvane starts an executable file
+// itself, with no arguments (a bare name as ./name, never one found on PATH), and a desktop entry
+// as the application it describes, with the arguments of its Exec line.
+TEST_F(LaunchTest, DocumentsModeStartsProgramsAndDesktopEntriesItself) {
+  ASSERT_EQ(symlink(Recorder().c_str(), (Work() + "/tool").c_str()), 0);
+  WriteFile(Work() + "/app.desktop", "[Desktop Entry]\nType=Application\nName=app\nExec=" +
+                                         Recorder() + " --from-entry %U\n");
+  WriteFile(Work() + "/list.txt", ListOf({"tool", "app.desktop"}));
+  EXPECT_EQ(Run({"/N", "/L:list.txt"}).out, "program\t./tool\t\nopen\t\"app.desktop\"\n");
+  Outcome outcome = Run({"/F", "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted({{"./tool"}, {Recorder(), "--from-entry"}}));
+}
+
 TEST_F(LaunchTest, AssociatedModeStartsEachEntrysDefaultApplication) {
   InstallAssociation();
   ASSERT_EQ(mkdir((Work() + "/docs").c_str(), 0755), 0);
