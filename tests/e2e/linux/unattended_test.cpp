@@ -1,7 +1,17 @@
 // Runs nobody watches: the run log, the wait for each program's end, the exit code under /Q, and
 // where and how each program is started.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -12,6 +22,13 @@
 namespace {
 
 using UnattendedTest = E2eTest;
+
+// A log time stamp in milliseconds, for the time between two records of one run.
+long long Milliseconds(const std::string& stamp) {
+  std::tm time = {};
+  strptime(stamp.c_str(), "%Y-%m-%dT%H:%M:%S", &time);
+  return timegm(&time) * 1000LL + std::stoi(stamp.substr(20, 3));
+}
 
 // /F waits for each program's end and logs its exit code; /Q makes a failed entry the run's
 // exit code 1. Blank lines count in the log's line numbers.
@@ -78,6 +95,59 @@ TEST_F(UnattendedTest, EntryFoldersAndTheOnlyVerb) {
   EXPECT_EQ(print.err,
             UsageLine() + "corvane: /V:print names no verb that this system can carry out\n");
   EXPECT_EQ(print.out, "");
+}
+
+// /R tries a start the system refused again, as a whole: here a program that is not there yet,
+// as on a drive mounted late at log-on. It appears in one step (a symlink) once two tries have
+// been refused, about two seconds in; ten tries a second apart leave a busy host eight to spare.
+TEST_F(UnattendedTest, RefusedStartsAreTriedAgain) {
+  const std::string later = Root() + "/later";
+  WriteFile(Work() + "/list.txt", ListOf({"x"}));
+  pid_t pid = Launch({"/R:10,1", "/O:run.log", "/X:" + later, "/L:list.txt"});
+  ASSERT_TRUE(WaitFor([&] { return LogLines(Work() + "/run.log").size() >= 2; }));
+  ASSERT_EQ(symlink(Recorder().c_str(), later.c_str()), 0);
+  Outcome outcome = Finish(pid);
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");  // a try that is made again reports nothing
+  auto lines = LogLines(Work() + "/run.log");
+  ASSERT_GE(lines.size(), 3u);
+  for (size_t i = 0; i + 1 < lines.size(); ++i)
+    EXPECT_EQ(Argv(lines[i].begin() + 2, lines[i].end()),
+              (Argv{"retry", "2", "-", "No such file or directory", "program", later, "\"x\""}));
+  EXPECT_EQ(lines.back()[2], "started");
+  // Two pauses at least, however long the test took to notice.
+  EXPECT_GE(Milliseconds(lines.back()[1]) - Milliseconds(lines[0][1]), 1990);
+  ASSERT_TRUE(WaitFor([&] { return StartCount() == 1; }));
+  EXPECT_EQ(Starts()[0].argv, (Argv{later, "x"}));
+
+  // A start that fails for good reports once; a code no wait mends is not tried again.
+  const std::string no_interpreter = Root() + "/no-interpreter";
+  WriteFile(no_interpreter, "exit 0\n");
+  ASSERT_EQ(chmod(no_interpreter.c_str(), 0755), 0);
+  struct Case {
+    std::string program;
+    bool quiet;
+    Argv results;
+    std::string code;
+  };
+  const Case cases[] = {
+      {Root() + "/never", false, {"retry", "retry", "failed"}, "2"},
+      {no_interpreter, true, {"failed"}, "8"},  // ENOEXEC
+  };
+  for (const Case& c : cases) {
+    Argv args = {"/R:2,0", "/O:" + c.code + ".log", "/X:" + c.program, "/L:list.txt"};
+    if (c.quiet) args.push_back("/Q");
+    outcome = Run(args);
+    EXPECT_EQ(outcome.exit_code, c.quiet ? 1 : 0) << c.program;
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), c.quiet ? 0 : 1)
+        << outcome.err;
+    Argv results;
+    for (const auto& fields : LogLines(Work() + "/" + c.code + ".log")) {
+      results.push_back(fields[2]);
+      EXPECT_EQ(fields[3], c.code);
+    }
+    EXPECT_EQ(results, c.results) << c.program;
+  }
 }
 
 }  // namespace
