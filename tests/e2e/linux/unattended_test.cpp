@@ -150,4 +150,54 @@ TEST_F(UnattendedTest, RefusedStartsAreTriedAgain) {
   }
 }
 
+// /A: a program that already runs as the user's is not started again, whether the entry names
+// it by its path, through a link, or by its name alone (wherever it lies); one that does not run
+// is started.
+TEST_F(UnattendedTest, ProgramsThatAlreadyRunAreNotStartedAgain) {
+  // Names of this test's own, which no other test's process has.
+  const std::string own = Root().substr(Root().rfind('-') + 1);
+  const std::string nap = Root() + "/nap-" + own, fresh = "fresh-" + own;
+  char* sleep = realpath("/bin/sleep", nullptr);  // with a merged /usr, /usr/bin/sleep
+  ASSERT_NE(sleep, nullptr);
+  std::filesystem::copy_file(sleep, nap);
+  free(sleep);
+  std::filesystem::copy_file(Recorder(), Work() + "/" + fresh);
+  ASSERT_EQ(chmod(nap.c_str(), 0755), 0);
+  ASSERT_EQ(chmod((Work() + "/" + fresh).c_str(), 0755), 0);
+  ASSERT_EQ(symlink(nap.c_str(), (Work() + "/link").c_str()), 0);
+  const char* nap_argv[] = {nap.c_str(), "600", nullptr};
+  pid_t napping = -1;
+  ASSERT_EQ(posix_spawn(&napping, nap.c_str(), nullptr, nullptr, const_cast<char**>(nap_argv),
+                        nullptr),
+            0);
+  struct Ender {
+    pid_t pid;
+    ~Ender() {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  } ender{napping};
+
+  WriteFile(Work() + "/list.txt", ListOf({nap, "nap-" + own, "./link", fresh}));
+  Outcome outcome = Run({"/A", "/O:run.log", "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  const std::string id = std::to_string(napping);
+  const std::vector<Argv> want = {
+      {"running", "0", id, "", "program", nap, ""},
+      {"running", "0", id, "", "open", "\"nap-" + own + "\""},
+      {"running", "0", id, "", "program", "./link", ""},
+      {"started", "0", "", "", "program", "./" + fresh, ""},
+  };
+  const auto lines = LogLines(Work() + "/run.log");
+  ASSERT_EQ(lines.size(), want.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    Argv got(lines[i].begin() + 2, lines[i].end());
+    if (i == 3 && got[2] != "-") got[2] = "";  // the fresh program's own id
+    EXPECT_EQ(got, want[i]) << i;
+  }
+  ASSERT_TRUE(WaitFor([&] { return StartCount() == 1; }));
+  EXPECT_EQ(Starts()[0].argv, (Argv{"./" + fresh}));
+}
+
 }  // namespace
