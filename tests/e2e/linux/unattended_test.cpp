@@ -200,4 +200,54 @@ TEST_F(UnattendedTest, ProgramsThatAlreadyRunAreNotStartedAgain) {
   EXPECT_EQ(Starts()[0].argv, (Argv{"./" + fresh}));
 }
 
+// A log that the file-size limit cuts short ends the run with EFBIG (27), as a full disk would
+// with its own code; the next run ends the torn line before its first record.
+TEST_F(UnattendedTest, ALogCutShortIsEndedByTheNextRun) {
+  WriteFile(Work() + "/list.txt", ListOf({"a"}));
+  const Argv args = {"/O:run.log", "/X:/bin/true", "/L:list.txt"};
+  // Lowered while corvane is started, which inherits it; a record is longer.
+  rlimit unlimited, cut;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+  cut = {40, unlimited.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &cut), 0);
+  pid_t pid = Launch(args);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+  Outcome outcome = Finish(pid);
+  EXPECT_EQ(outcome.exit_code, 27);
+  EXPECT_EQ(outcome.err, "");
+  const std::string torn = ReadAll(Work() + "/run.log");
+  ASSERT_EQ(torn.size(), 40u);
+
+  EXPECT_EQ(Run(args).exit_code, 0);
+  EXPECT_EQ(ReadAll(Work() + "/run.log").substr(0, 41), torn + "\n");
+  const auto lines = LogLines(Work() + "/run.log");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ((Argv{lines[1][0], lines[1][2]}), (Argv{"1", "started"}));
+}
+
+// Records appended to the list would come back as entries: a log that is the list file, by any
+// name, is refused before anything starts.
+TEST_F(UnattendedTest, ALogThatIsTheListIsRefused) {
+  const std::string list = ListOf({"a"});
+  WriteFile(Work() + "/list.txt", list);
+  ASSERT_EQ(link((Work() + "/list.txt").c_str(), (Work() + "/hard.txt").c_str()), 0);
+  ASSERT_EQ(symlink("list.txt", (Work() + "/soft.txt").c_str()), 0);
+  struct Case {
+    std::string log;
+    bool quiet;
+  };
+  const Case cases[] = {{"list.txt", false}, {"./list.txt", false}, {Work() + "/list.txt", false},
+                        {"hard.txt", false}, {"soft.txt", false},   {"list.txt", true}};
+  for (const Case& c : cases) {
+    Argv args = {"/O:" + c.log, "/X:" + Recorder(), "/L:list.txt"};
+    if (c.quiet) args.push_back("/Q");
+    Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.exit_code, 87) << c.log;
+    EXPECT_EQ(outcome.err,
+              (c.quiet ? "" : UsageLine()) + "corvane: /O:" + c.log + " is the list file\n");
+  }
+  EXPECT_EQ(ReadAll(Work() + "/list.txt"), list);
+  EXPECT_EQ(StartCount(), 0u);
+}
+
 }  // namespace
