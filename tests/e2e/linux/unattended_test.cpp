@@ -250,4 +250,27 @@ TEST_F(UnattendedTest, ALogThatIsTheListIsRefused) {
   EXPECT_EQ(StartCount(), 0u);
 }
 
+// Started without standard output and error, corvane's own error lines go nowhere: not into the
+// log, which would have taken descriptor 2.
+TEST_F(UnattendedTest, WithoutStandardOutputAndErrorTheLogHoldsOnlyRecords) {
+  WriteFile(Work() + "/list.txt", ListOf({"a", "b"}));
+  const std::string corvane = Corvane(), work = Work(), program = "/X:" + Root() + "/missing";
+  const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(null, 0);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (dup2(null, 0) != 0 || chdir(work.c_str()) != 0) _exit(120);
+    close(1);
+    close(2);
+    execl(corvane.c_str(), corvane.c_str(), "/O:run.log", program.c_str(), "/L:list.txt", nullptr);
+    _exit(121);
+  }
+  close(null);
+  EXPECT_EQ(Finish(pid).exit_code, 0);
+  const auto lines = LogLines(Work() + "/run.log");
+  ASSERT_EQ(lines.size(), 2u);
+  for (const auto& fields : lines) EXPECT_EQ(fields[2], "failed");
+}
+
 }  // namespace
