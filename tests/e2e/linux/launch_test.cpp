@@ -60,7 +60,8 @@ TEST_F(LaunchTest, UnderQuietAnUnusableCommandLineEndsWith87AndNoUsageLine) {
 TEST_F(LaunchTest, SingleArgumentIsHandedToXdgOpen) {
   InstallAssociation();
   const std::string absolute = Root() + "/doc.ctest";
-  for (const std::string& document : {Work() + "/report 2024.ctest", Work() + "/quoted name.ctest", absolute})
+  for (const std::string& document :
+       {Work() + "/report 2024.ctest", Work() + "/quoted name.ctest", absolute})
     WriteFile(document, "text\n");
   ASSERT_EQ(mkdir((Work() + "/$(touch pwned); x").c_str(), 0755), 0);
   struct Case {
@@ -105,21 +106,18 @@ TEST_F(LaunchTest, ProgramModeSplitsTheCommandTextWithoutAShell) {
 }
 
 // /I expands %NAME% from the environment (names exactly as written on Linux) in the entries and
-// in /X; /K skips a line whose first character, as written, is ; or #. /F keeps the starts in
-// order and makes every one of them logged by the end of the run.
+// in /X; /K skips a line whose first character, as written, is ; or #. Under /F every start is
+// logged by the end of the run, so a line that starts nothing is seen to.
 TEST_F(LaunchTest, ExpandedEntriesAndCommentLines) {
   SetEnv("CORVANE_DOCS", "my docs");
   SetEnv("CORVANE_PROGRAM", Recorder().c_str());
   SetEnv("CORVANE_BLANKS", "   ");
-  WriteFile(Work() + "/list.txt", ListOf({
-                                      "%CORVANE_DOCS%/a.txt",
-                                      "; %CORVANE_DOCS%/b.txt",
-                                      "  #c.txt",
-                                      "%CORVANE_UNSET% at 100%",
-                                      "%corvane_docs%",
-                                      "\"#1 agenda.txt\"",
-                                      "%CORVANE_BLANKS%",  // as a blank line
-                                  }));
+  WriteFile(Work() + "/list.txt",
+            ListOf({
+                "%CORVANE_DOCS%/a.txt", "; %CORVANE_DOCS%/b.txt", "  #c.txt",
+                "%CORVANE_UNSET% at 100%", "%corvane_docs%", "\"#1 agenda.txt\"",
+                "%CORVANE_BLANKS%",  // as a blank line
+            }));
   Outcome outcome = Run({"/I", "/K", "/F", "/X:%CORVANE_PROGRAM%", "/B:-b", "/L:list.txt"});
   EXPECT_EQ(outcome.exit_code, 0);
   EXPECT_EQ(outcome.err, "");
@@ -242,9 +240,10 @@ TEST_F(LaunchTest, AssociatedModeStartsEachEntrysDefaultApplication) {
   Outcome outcome = Run({"/E:-z", "/L:list.txt", "/W"});
   EXPECT_EQ(outcome.exit_code, 0);
   // Without a program the whole command text is opened, and names no file.
-  EXPECT_EQ(outcome.err,
-            "corvane: cannot open \"" + docs + "unknown.zzz\" -z: No such file or directory\n"
-            "corvane: cannot open \"" + docs + "missing.ctest\" -z: No such file or directory\n");
+  const auto no_file = [&docs](const char* name) {
+    return "corvane: cannot open \"" + docs + name + "\" -z: No such file or directory\n";
+  };
+  EXPECT_EQ(outcome.err, no_file("unknown.zzz") + no_file("missing.ctest"));
   ASSERT_TRUE(WaitFor([&] { return StartCount() >= 3; }));
   // GIO names the program by its name on PATH; corvane starts it by its full path, with the
   // arguments of its desktop entry first.

@@ -167,9 +167,9 @@ TEST_F(UnattendedTest, ProgramsThatAlreadyRunAreNotStartedAgain) {
   ASSERT_EQ(symlink(nap.c_str(), (Work() + "/link").c_str()), 0);
   const char* nap_argv[] = {nap.c_str(), "600", nullptr};
   pid_t napping = -1;
-  ASSERT_EQ(posix_spawn(&napping, nap.c_str(), nullptr, nullptr, const_cast<char**>(nap_argv),
-                        nullptr),
-            0);
+  ASSERT_EQ(
+      posix_spawn(&napping, nap.c_str(), nullptr, nullptr, const_cast<char**>(nap_argv), nullptr),
+      0);
   struct Ender {
     pid_t pid;
     ~Ender() {
