@@ -95,6 +95,17 @@ std::string ListOf(const std::vector<std::string>& lines) {
   return list;
 }
 
+std::vector<std::vector<std::string>> LogLines(const std::string& path) {
+  std::vector<std::vector<std::string>> lines;
+  std::istringstream in(ReadAll(path));
+  for (std::string line; std::getline(in, line);) {
+    lines.emplace_back();
+    std::istringstream split(line + "\t");
+    for (std::string field; std::getline(split, field, '\t');) lines.back().push_back(field);
+  }
+  return lines;
+}
+
 std::vector<Argv> Sorted(std::vector<Argv> argvs) {
   std::sort(argvs.begin(), argvs.end());
   return argvs;

@@ -36,6 +36,9 @@ std::string ReadAll(const std::string& path);
 // Everything with CR LF after each line, as a list written on Windows.
 std::string ListOf(const std::vector<std::string>& lines);
 
+// A run log's lines, each cut at its tabs.
+std::vector<std::vector<std::string>> LogLines(const std::string& path);
+
 // Polls until done() holds; gives done()'s last answer once the running test has made no
 // progress (no new start logged, no output from corvane) for the seconds. A busy host gets all
 // the time it needs while something happens; a hang fails after the seconds.

@@ -1,6 +1,7 @@
 // Entries written to trick a shell or a parser: each reaches the started program as the
 // splitting rules give it, nothing else runs, nothing is created, and the run goes on.
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,23 @@ std::string ListOfTable() {
 
 class HostileTest : public E2eTest {
  protected:
-  void ExpectNothingCreated() { EXPECT_EQ(WorkFiles(), std::vector<std::string>{"list.txt"}); }
+  // Beside the list, only what the test made itself.
+  void ExpectNothingCreated(std::vector<std::string> made = {}) {
+    made.push_back("list.txt");
+    std::sort(made.begin(), made.end());
+    made.erase(std::unique(made.begin(), made.end()), made.end());
+    EXPECT_EQ(WorkFiles(), made);
+  }
+  // A folder for each document, so that it reaches xdg-open: a local path must exist.
+  std::vector<std::string> MakeFolders(const std::vector<std::string>& paths) {
+    std::vector<std::string> made;
+    for (std::string path : paths) {
+      if (path.rfind("./", 0) == 0) path.erase(0, 2);
+      std::filesystem::create_directories(Work() + "/" + path);
+      made.push_back(path.substr(0, path.find('/')));
+    }
+    return made;
+  }
 };
 
 TEST_F(HostileTest, NamedProgramGetsEachEntryAsTheRulesSplitIt) {
@@ -81,15 +98,18 @@ TEST_F(HostileTest, NamedProgramGetsEachEntryAsTheRulesSplitIt) {
 }
 
 TEST_F(HostileTest, DocumentsGoToXdgOpenAsOneArgument) {
+  std::vector<std::string> documents;
+  for (const Hostile& h : Table()) documents.push_back(h.opened);
+  const std::vector<std::string> made = MakeFolders(documents);
   WriteFile(Work() + "/list.txt", ListOfTable());
   Outcome outcome = Run({"/L:list.txt"});
   EXPECT_EQ(outcome.exit_code, 0);
   EXPECT_EQ(outcome.err, "");
   ASSERT_TRUE(WaitFor([&] { return StartCount() >= Table().size(); }));
   std::vector<Argv> expected;
-  for (const Hostile& h : Table()) expected.push_back({"xdg-open", h.opened});
+  for (const std::string& document : documents) expected.push_back({"xdg-open", document});
   EXPECT_EQ(SortedArgvs(Starts()), Sorted(expected));
-  ExpectNothingCreated();
+  ExpectNothingCreated(made);
 }
 
 std::string HugeEntry(size_t length) {
@@ -98,8 +118,10 @@ std::string HugeEntry(size_t length) {
   return entry;
 }
 
+// A URL, as no file name is that long.
 TEST_F(HostileTest, AHundredThousandByteEntryArrivesWhole) {
-  const std::string entry = HugeEntry(100000);
+  const std::string entry = "https://example.org/" + HugeEntry(100000);
+  MakeFolders({"next"});
   WriteFile(Work() + "/list.txt", ListOf({entry, "next"}));
 
   Outcome outcome = Run({"/X:" + Recorder(), "/B:-b", "/E:-e", "/L:list.txt"});
@@ -121,7 +143,8 @@ TEST_F(HostileTest, AHundredThousandByteEntryArrivesWhole) {
 
 // Too long for one argument on Linux: that start fails alone.
 TEST_F(HostileTest, AnEntryTooLongToHandOnFailsWithOneLine) {
-  WriteFile(Work() + "/list.txt", ListOf({HugeEntry(200000), "next"}));
+  MakeFolders({"next"});
+  WriteFile(Work() + "/list.txt", ListOf({"https://example.org/" + HugeEntry(200000), "next"}));
   Outcome outcome = Run({"/L:list.txt"});
   EXPECT_EQ(outcome.exit_code, 0);
   EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1);

@@ -23,7 +23,6 @@ TEST_F(LaunchTest, UnusableCommandLinesPrintTheUsageLineAndSucceed) {
       {"a.txt", "b.txt"},  // a plain argument among others
       {"/X:viewer", "/B:-r"},
       {"/L:"},
-      {"/W", "/Q:whatever"},
       {"/N", "/Lists/x.txt"},  // a path, not /L: a plain argument among others
   };
   for (const Argv& args : command_lines) {
@@ -35,17 +34,46 @@ TEST_F(LaunchTest, UnusableCommandLinesPrintTheUsageLineAndSucceed) {
   EXPECT_EQ(StartCount(), 0u);
 }
 
+// A run nobody watches never shows the usage text, wherever /Q stands: it ends with 87 at once.
+TEST_F(LaunchTest, UnderQuietAnUnusableCommandLineEndsWith87AndNoUsageLine) {
+  struct Case {
+    Argv args;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {{"/Q"}, ""},
+      {{"/W", "/Q:whatever"}, ""},
+      {{"a.txt", "/Q", "b.txt"}, ""},  // /Q after the plain argument counts too
+      {{"/Q", "/T:abc", "/L:list.txt"},
+       "corvane: /T:abc is no number of seconds from 0 to 1000000 with at most three decimals\n"},
+  };
+  for (const Case& c : cases) {
+    Outcome outcome = Run(c.args);
+    EXPECT_EQ(outcome.exit_code, 87) << testing::PrintToString(c.args);
+    EXPECT_EQ(outcome.err, c.err) << testing::PrintToString(c.args);
+    EXPECT_EQ(outcome.out, "");
+  }
+  EXPECT_EQ(StartCount(), 0u);
+}
+
+// Each document exists, as a local one must to reach xdg-open; a folder needs no application.
 TEST_F(LaunchTest, SingleArgumentIsHandedToXdgOpen) {
+  InstallAssociation();
+  const std::string absolute = Root() + "/doc.ctest";
+  for (const std::string& document :
+       {Work() + "/report 2024.ctest", Work() + "/quoted name.ctest", absolute})
+    WriteFile(document, "text\n");
+  ASSERT_EQ(mkdir((Work() + "/$(touch pwned); x").c_str(), 0755), 0);
   struct Case {
     Argv args;
     std::string opened;
   };
   const std::vector<Case> cases = {
-      {{"report 2024.pdf"}, "report 2024.pdf"},
+      {{"report 2024.ctest"}, "report 2024.ctest"},
       {{"", "  https://example.org/?a=1&b=2  ", ""}, "https://example.org/?a=1&b=2"},
-      {{"\"quoted name.txt\""}, "quoted name.txt"},
+      {{"\"quoted name.ctest\""}, "quoted name.ctest"},
       {{"$(touch pwned); x"}, "$(touch pwned); x"},
-      {{"/tmp/doc.txt"}, "/tmp/doc.txt"},  // an absolute path is no option
+      {{absolute}, absolute},  // an absolute path is no option
   };
   std::vector<Argv> expected;
   for (const Case& c : cases) {
@@ -75,6 +103,31 @@ TEST_F(LaunchTest, ProgramModeSplitsTheCommandTextWithoutAShell) {
                                        {r, "-r", "-s", "last.txt", "-z"},
                                    }));
   for (const Start& start : Starts()) EXPECT_EQ(start.sigchld, "default");
+}
+
+// /I expands %NAME% from the environment (names exactly as written on Linux) in the entries and
+// in /X; /K skips a line whose first character, as written, is ; or #. Under /F every start is
+// logged by the end of the run, so a line that starts nothing is seen to.
+TEST_F(LaunchTest, ExpandedEntriesAndCommentLines) {
+  SetEnv("CORVANE_DOCS", "my docs");
+  SetEnv("CORVANE_PROGRAM", Recorder().c_str());
+  SetEnv("CORVANE_BLANKS", "   ");
+  WriteFile(Work() + "/list.txt",
+            ListOf({
+                "%CORVANE_DOCS%/a.txt", "; %CORVANE_DOCS%/b.txt", "  #c.txt",
+                "%CORVANE_UNSET% at 100%", "%corvane_docs%", "\"#1 agenda.txt\"",
+                "%CORVANE_BLANKS%",  // as a blank line
+            }));
+  Outcome outcome = Run({"/I", "/K", "/F", "/X:%CORVANE_PROGRAM%", "/B:-b", "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  const std::string r = Recorder();
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted({
+                                       {r, "-b", "my docs/a.txt"},
+                                       {r, "-b", "%CORVANE_UNSET% at 100%"},
+                                       {r, "-b", "%corvane_docs%"},
+                                       {r, "-b", "#1 agenda.txt"},
+                                   }));
 }
 
 TEST_F(LaunchTest, ProgramModeFindsTheProgramOnPath) {
@@ -120,20 +173,54 @@ TEST_F(LaunchTest, FailedStartsAreReportedOnOneLineEachAndTheRunGoesOn) {
   EXPECT_EQ(WorkFiles(), std::vector<std::string>{"list.txt"});
 }
 
+// A local document must exist, and a file needs an application; a folder and a URL go to
+// xdg-open as they are. A missing one fails alone, and under /Q the log and the exit code tell.
 TEST_F(LaunchTest, DocumentsModeHandsEachEntryToXdgOpen) {
-  WriteFile(Work() + "/list.txt", ListOf({"plain.txt", "with blank.pdf  ", "\"quoted.odt\"",
-                                          "-readme.txt", "https://example.org/a b?x=1&y=2"}));
+  InstallAssociation();
+  for (const char* name : {"plain.ctest", "with blank.ctest", "quoted.ctest", "-readme.ctest"})
+    WriteFile(Work() + "/" + name, "text\n");
+  ASSERT_EQ(mkdir((Work() + "/a folder").c_str(), 0755), 0);
+  WriteFile(Work() + "/list.txt",
+            ListOf({"plain.ctest", "with blank.ctest  ", "\"quoted.ctest\"", "-readme.ctest",
+                    "a folder", "missing.ctest", "https://example.org/a b?x=1&y=2"}));
   Outcome outcome = Run({"/L:list.txt", "/W"});
   EXPECT_EQ(outcome.exit_code, 0);
-  EXPECT_EQ(outcome.err, "");
-  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 5; }));
+  EXPECT_EQ(outcome.err, "corvane: cannot open missing.ctest: No such file or directory\n");
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 6; }));
   EXPECT_EQ(SortedArgvs(Starts()), Sorted({
-                                       {"xdg-open", "plain.txt"},
-                                       {"xdg-open", "with blank.pdf"},
-                                       {"xdg-open", "quoted.odt"},
-                                       {"xdg-open", "./-readme.txt"},
+                                       {"xdg-open", "plain.ctest"},
+                                       {"xdg-open", "with blank.ctest"},
+                                       {"xdg-open", "quoted.ctest"},
+                                       {"xdg-open", "./-readme.ctest"},
+                                       {"xdg-open", "a folder"},
                                        {"xdg-open", "https://example.org/a b?x=1&y=2"},
                                    }));
+
+  Outcome quiet = Run({"/Q", "/O:run.log", "/L:list.txt"});
+  EXPECT_EQ(quiet.exit_code, 1);
+  EXPECT_EQ(quiet.err, "");
+  const auto lines = LogLines(Work() + "/run.log");
+  ASSERT_EQ(lines.size(), 7u);
+  for (size_t i = 0; i < lines.size(); ++i)
+    EXPECT_EQ(lines[i][2], i == 5 ? "failed" : "started") << lines[i].back();
+  EXPECT_EQ(Argv(lines[5].begin() + 3, lines[5].end()),
+            (Argv{"2", "-", "No such file or directory", "open", "\"missing.ctest\""}));
+  EXPECT_TRUE(WaitFor([&] { return StartCount() == 12; }));
+}
+
+// xdg-open would run neither a program nor a desktop entry: corvane starts an executable file
+// itself, with no arguments (a bare name as ./name, never one found on PATH), and a desktop entry
+// as the application it describes, with the arguments of its Exec line.
+TEST_F(LaunchTest, DocumentsModeStartsProgramsAndDesktopEntriesItself) {
+  ASSERT_EQ(symlink(Recorder().c_str(), (Work() + "/tool").c_str()), 0);
+  WriteFile(Work() + "/app.desktop", "[Desktop Entry]\nType=Application\nName=app\nExec=" +
+                                         Recorder() + " --from-entry %U\n");
+  WriteFile(Work() + "/list.txt", ListOf({"tool", "app.desktop"}));
+  EXPECT_EQ(Run({"/N", "/L:list.txt"}).out, "program\t./tool\t\nopen\t\"app.desktop\"\n");
+  Outcome outcome = Run({"/F", "/L:list.txt"});
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(SortedArgvs(Starts()), Sorted({{"./tool"}, {Recorder(), "--from-entry"}}));
 }
 
 TEST_F(LaunchTest, AssociatedModeStartsEachEntrysDefaultApplication) {
@@ -152,15 +239,17 @@ TEST_F(LaunchTest, AssociatedModeStartsEachEntrysDefaultApplication) {
                                   }));
   Outcome outcome = Run({"/E:-z", "/L:list.txt", "/W"});
   EXPECT_EQ(outcome.exit_code, 0);
-  EXPECT_EQ(outcome.err, "");
-  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 5; }));
+  // Without a program the whole command text is opened, and names no file.
+  const auto no_file = [&docs](const char* name) {
+    return "corvane: cannot open \"" + docs + name + "\" -z: No such file or directory\n";
+  };
+  EXPECT_EQ(outcome.err, no_file("unknown.zzz") + no_file("missing.ctest"));
+  ASSERT_TRUE(WaitFor([&] { return StartCount() >= 3; }));
   // GIO names the program by its name on PATH; corvane starts it by its full path, with the
   // arguments of its desktop entry first.
   const std::string app = AssociatedProgram(), own = "--from-desktop-file";
   EXPECT_EQ(SortedArgvs(Starts()), Sorted({
                                        {app, own, docs + "a b.ctest", "-z"},
-                                       {"xdg-open", "\"" + docs + "unknown.zzz\" -z"},
-                                       {"xdg-open", "\"" + docs + "missing.ctest\" -z"},
                                        {app, own, docs + "a b.ctest", "-z"},
                                        {app, own, "docs/c.ctest", "-z"},
                                    }));
