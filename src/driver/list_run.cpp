@@ -133,8 +133,10 @@ void StartEntry(ListRun* run, unsigned long long line_number, const Text& entry)
     const StartOutcome outcome = StartInstance(request, settings);
     const bool refused = outcome.result == StartResult::kFailed;
     const bool again = refused && tries_left > 0 && !platform::FailureIsFinal(outcome.code);
-    // A failure no wait can mend, met on a quiet try, is made once more for the shell's box.
-    const bool for_the_box = refused && !again && !run->settings.quiet && tries_left > 0;
+    // A failure no wait can mend, met on a quiet try, is made once more for the shell's box; but
+    // a user who declined an elevation prompt would only be asked again, and has seen enough.
+    const bool for_the_box = refused && !again && !run->settings.quiet && tries_left > 0 &&
+                             outcome.code != platform::kCancelled;
     if (!again && !for_the_box) {
       run->any_failed = run->any_failed || Failed(outcome);
       return Log(*run, line_number, asked, outcome, request);

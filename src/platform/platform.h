@@ -47,6 +47,7 @@ const uint32_t kIconInformation = 0x40;
 const uint32_t kBrokenPipe = 109;
 const uint32_t kInvalidParameter = 87;
 const uint32_t kFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
+const uint32_t kCancelled = 1223;       // ERROR_CANCELLED: the user declined an elevation prompt
 // COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE
 const uint32_t kComApartmentNoDde = 0x2 | 0x4;
 

@@ -43,7 +43,7 @@ static_assert(kSeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS &&
                   kShowDefault == SW_SHOWDEFAULT && kShowLast == SW_MAX && kInfinite == INFINITE &&
                   kIconInformation == MB_ICONINFORMATION && kBrokenPipe == ERROR_BROKEN_PIPE &&
                   kInvalidParameter == ERROR_INVALID_PARAMETER &&
-                  kFilenameTooLong == ERROR_FILENAME_EXCED_RANGE &&
+                  kFilenameTooLong == ERROR_FILENAME_EXCED_RANGE && kCancelled == ERROR_CANCELLED &&
                   kComApartmentNoDde == (COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) &&
                   kCodePageAnsi == CP_ACP && kCodePageOem == CP_OEMCP &&
                   kPathRoom == 3 * MAX_PATH + 1,
@@ -339,7 +339,7 @@ bool ExpandVariables(const char* text, char* out, size_t room, size_t* needed) {
 }
 
 bool FailureIsFinal(uint32_t code) {
-  return code == ERROR_CANCELLED || code == ERROR_NO_ASSOCIATION || code == ERROR_BAD_EXE_FORMAT;
+  return code == kCancelled || code == ERROR_NO_ASSOCIATION || code == ERROR_BAD_EXE_FORMAT;
 }
 
 namespace {

@@ -458,7 +458,7 @@ TEST_F(ListRunTest, RetriedStarts) {
     long long code;
   };
   const fake::ShellResult ok{true, kProcess, 0}, missing{false, nullptr, 3},
-      no_program{false, nullptr, 1155};
+      no_program{false, nullptr, 1155}, declined{false, nullptr, 1223};
   const Case cases[] = {
       {"2,1.5", false, {missing, missing, ok},
        {start(1344), line("retry", "3", "-"), "Sleep(1500)", start(1344), line("retry", "3", "-"),
@@ -468,6 +468,7 @@ TEST_F(ListRunTest, RetriedStarts) {
       {"3,0", false, {no_program, no_program},
        {start(1344), line("retry", "1155", "-"), start(320), line("failed", "1155", "-")}, -1},
       {"3", true, {no_program}, {start(1344), line("failed", "1155", "-")}, 1},
+      {"3", false, {declined}, {start(1344), line("failed", "1223", "-")}, -1},
       {"0", false, {missing}, {start(320), line("failed", "3", "-")}, -1},
   };
   for (const Case& c : cases) {
