@@ -4,7 +4,7 @@ pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-2.0 gio-unix-2.0)
 
 add_library(corvane_platform_posix STATIC
   src/platform/posix.cpp src/platform/posix_desktop.cpp src/platform/posix_code_pages.cpp
-  src/platform/posix_processes.cpp)
+  src/platform/posix_processes.cpp src/platform/posix_files.cpp)
 target_link_libraries(corvane_platform_posix PUBLIC corvane_core PRIVATE PkgConfig::GIO)
 
 add_executable(corvane src/main.cpp)

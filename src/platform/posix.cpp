@@ -38,10 +38,6 @@ char** arguments = nullptr;
 uint32_t last_error = 0;
 bool keeping_exit_codes = false;
 
-// The list is read from corvane's own standard input: a started program that inherited it
-// would eat the entries still to come.
-bool list_on_standard_input = false;
-
 [[noreturn]] void OutOfMemory() { EndProcess(kOutOfMemoryExitCode); }
 
 // glibc hands argc and argv to the initialisers of the main program, so the entry point
@@ -65,39 +61,6 @@ void Start(int argc, char** argv, char**) {
   signal(SIGXFSZ, SIG_IGN);
 }
 __attribute__((section(".init_array"), used)) void (*start)(int, char**, char**) = Start;
-
-// The Windows codes corvane documents as exit codes, so scripts read the same code on both
-// systems. A failure Windows has no code for keeps its errno value; none of those reaches
-// the documented 2, 3, 5 or 32.
-uint32_t CodeOf(int error) {
-  switch (error) {
-    case ENOENT: return 2;  // ERROR_FILE_NOT_FOUND
-    case ENOTDIR:
-    case ELOOP: return 3;  // ERROR_PATH_NOT_FOUND
-    case EACCES:
-    case EPERM:
-    case EISDIR: return 5;  // ERROR_ACCESS_DENIED
-    case EMFILE:
-    case ENFILE: return 4;          // ERROR_TOO_MANY_OPEN_FILES
-    case ENOMEM: return 8;          // ERROR_NOT_ENOUGH_MEMORY
-    case EIO: return 30;            // ERROR_READ_FAULT
-    case EPIPE: return 232;         // ERROR_NO_DATA: the reader of a pipe has gone
-    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
-    case ENOSPC: return 112;        // ERROR_DISK_FULL
-    default: return static_cast<uint32_t>(error);
-  }
-}
-
-// A missing folder is told apart from a missing file, as Windows does.
-uint32_t OpenFailureCode(int error, const char* path) {
-  if (error != ENOENT) return CodeOf(error);
-  std::string folder(path);
-  size_t slash = folder.rfind('/');
-  if (slash == std::string::npos) return 2;
-  folder.resize(slash == 0 ? 1 : slash);
-  struct stat info;
-  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? 2 : 3;
-}
 
 // An entry may hold line feeds and other control bytes; the report stays one line.
 std::string Printable(const std::string& text) {
@@ -127,15 +90,31 @@ void ReapEnded() {
     }
 }
 
-bool NamesStandardInput(const char* path) {
-  for (const char* name : {"/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"})
-    if (strcmp(path, name) == 0) return true;
-  return false;
-}
-
 }  // namespace
 
 namespace posix {
+
+// The Windows codes corvane documents as exit codes, so scripts read the same code on both
+// systems. A failure Windows has no code for keeps its errno value; none of those reaches
+// the documented 2, 3, 5 or 32.
+uint32_t CodeOf(int error) {
+  switch (error) {
+    case ENOENT: return 2;  // ERROR_FILE_NOT_FOUND
+    case ENOTDIR:
+    case ELOOP: return 3;  // ERROR_PATH_NOT_FOUND
+    case EACCES:
+    case EPERM:
+    case EISDIR: return 5;  // ERROR_ACCESS_DENIED
+    case EMFILE:
+    case ENFILE: return 4;          // ERROR_TOO_MANY_OPEN_FILES
+    case ENOMEM: return 8;          // ERROR_NOT_ENOUGH_MEMORY
+    case EIO: return 30;            // ERROR_READ_FAULT
+    case EPIPE: return 232;         // ERROR_NO_DATA: the reader of a pipe has gone
+    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
+    case ENOSPC: return 112;        // ERROR_DISK_FULL
+    default: return static_cast<uint32_t>(error);
+  }
+}
 
 void ChildDefaults(sigset_t* defaults) {
   sigemptyset(defaults);
@@ -144,7 +123,7 @@ void ChildDefaults(sigset_t* defaults) {
   sigaddset(defaults, SIGXFSZ);
 }
 
-bool ListOnStandardInput() { return list_on_standard_input; }
+void SetLastErrorCode(uint32_t code) { last_error = code; }
 
 // The child sees only the standard descriptors, as a program the shell starts inherits no
 // handles, and gets back the signal defaults that corvane itself gave up.
@@ -156,7 +135,7 @@ bool Spawn(const std::vector<std::string>& words, const char* folder, bool quiet
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (list_on_standard_input)
+  if (ListOnStandardInput())
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   if (quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
@@ -209,13 +188,13 @@ void WriteDiagnostic(const char* line) { fprintf(stderr, "%s\n", Printable(line)
 // write that flushes, and the rest is not written.
 bool WriteOutputLine(const char* text, size_t length) {
   if (fwrite(text, 1, length, stdout) == length && putc('\n', stdout) != EOF) return true;
-  last_error = CodeOf(errno);
+  last_error = posix::CodeOf(errno);
   return false;
 }
 
 bool FinishOutput(const char*, const char*) {
   if (fflush(stdout) == 0) return true;
-  last_error = CodeOf(errno);
+  last_error = posix::CodeOf(errno);
   return false;
 }
 
@@ -359,106 +338,6 @@ bool StartsAsProgram(const char* file, const char* folder) {
   if (length >= 8 && path.compare(length - 8, 8, ".desktop") == 0) return false;
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-bool OpenForReading(const char* path, void** file) {
-  *file = nullptr;
-  // Read-only, never handed to a started program, never made the controlling terminal.
-  int descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
-  if (descriptor < 0) {
-    last_error = OpenFailureCode(errno, path);
-    return false;
-  }
-  // Windows refuses to open a folder as a file; Linux would open it and fail every read.
-  struct stat info;
-  const bool known = fstat(descriptor, &info) == 0;
-  if (known && S_ISDIR(info.st_mode)) {
-    close(descriptor);
-    last_error = CodeOf(EISDIR);
-    return false;
-  }
-  // The same pipe, terminal or file as standard input, whichever name it was opened by; or
-  // standard input itself, when corvane was started without one and the list took its place.
-  struct stat input;
-  list_on_standard_input = descriptor == 0 || NamesStandardInput(path) ||
-                           (known && fstat(0, &input) == 0 && input.st_dev == info.st_dev &&
-                            input.st_ino == info.st_ino);
-  *file = reinterpret_cast<void*>(static_cast<intptr_t>(descriptor));
-  return true;
-}
-
-bool OpenForAppending(const char* path, void** file) {
-  *file = nullptr;
-  int descriptor = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-  if (descriptor < 0) {
-    last_error = OpenFailureCode(errno, path);
-    return false;
-  }
-  *file = reinterpret_cast<void*>(static_cast<intptr_t>(descriptor));
-  return true;
-}
-
-bool EndsWithLineEnd(const char* path) {
-  // Never waits for a writer: a FIFO has no end to read.
-  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (descriptor < 0) return true;
-  struct stat info;
-  char last = '\n';
-  if (fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-      pread(descriptor, &last, 1, info.st_size - 1) != 1)
-    last = '\n';  // unreadable: nothing to mend
-  close(descriptor);
-  return last == '\n';
-}
-
-bool IsSameFile(void* file, const char* path) {
-  struct stat open_file, named;
-  return fstat(static_cast<int>(reinterpret_cast<intptr_t>(file)), &open_file) == 0 &&
-         stat(path, &named) == 0 && open_file.st_dev == named.st_dev &&
-         open_file.st_ino == named.st_ino;
-}
-
-bool AppendLine(void* file, const char* text, size_t length) {
-  const int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(file));
-  std::string line(text, length);
-  line += '\n';
-  // One write, so that no other run's record comes between its parts.
-  ssize_t written;
-  do written = write(descriptor, line.data(), line.size());
-  while (written < 0 && errno == EINTR);
-  if (written == static_cast<ssize_t>(line.size())) return true;
-  if (written >= 0) {
-    // Cut short (a full disk, the file-size limit): the rest, only to learn why.
-    const size_t rest = line.size() - static_cast<size_t>(written);
-    const ssize_t more = write(descriptor, line.data() + written, rest);
-    if (more == static_cast<ssize_t>(rest)) return true;
-    if (more >= 0) errno = ENOSPC;
-  }
-  last_error = CodeOf(errno);
-  return false;
-}
-
-bool ReadBytes(void* file, char* buffer, uint32_t room, uint32_t* count) {
-  int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(file));
-  ssize_t got;
-  do got = read(descriptor, buffer, room);
-  while (got < 0 && errno == EINTR);
-  if (got < 0) {
-    last_error = CodeOf(errno);
-    *count = 0;
-    return false;
-  }
-  *count = static_cast<uint32_t>(got);
-  return true;
-}
-
-bool CloseFile(void* file) {
-  // Linux has released the descriptor even when close reports EINTR; retrying could close
-  // another one.
-  int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(file));
-  if (close(descriptor) == 0 || errno == EINTR) return true;
-  last_error = CodeOf(errno);
-  return false;
 }
 
 uint32_t LastErrorCode() { return last_error; }

@@ -1,4 +1,4 @@
-// Internal to the Linux port: what posix.cpp and posix_desktop.cpp share.
+// Internal to the Linux port: what its files share.
 #ifndef CORVANE_PLATFORM_POSIX_H_
 #define CORVANE_PLATFORM_POSIX_H_
 
@@ -21,17 +21,26 @@ inline constexpr char kNoAssociationMessage[] =
 
 // posix.cpp
 
+// The Windows code corvane documents for an errno value, so scripts read the same code on both
+// systems; a failure Windows has no code for keeps its errno value.
+uint32_t CodeOf(int error);
+// What LastErrorCode gives next.
+void SetLastErrorCode(uint32_t code);
+
 // The program and its arguments; false, with the errno value in *error, when it could not start.
 // quiet: its error output goes nowhere.
 bool Spawn(const std::vector<std::string>& words, const char* folder, bool quiet, void** process,
            int* error);
 // The signals whose defaults a started program gets back.
 void ChildDefaults(sigset_t* defaults);
-// Whether the list is corvane's own standard input, which a started program must not read.
-bool ListOnStandardInput();
 // Sets the start's failure code; unless the request asks for quiet, also reports it. Always false.
 bool StartFailed(const ShellExecuteRecord* record, int code, const char* doing,
                  const std::string& subject, const char* why);
+
+// posix_files.cpp
+
+// Whether the list is corvane's own standard input, which a started program must not read.
+bool ListOnStandardInput();
 
 // posix_desktop.cpp
 
