@@ -109,13 +109,13 @@ bool EncodingNamed(const std::string& value, ListEncoding* encoding) {
 }
 
 // The scene. Variables for /I: an empty one, blanks, a comment mark, one that names another
-// (not expanded again), characters of two UTF-16 units, and one just short of the 32767 an entry
-// may grow to.
+// (not expanded again), characters of two UTF-16 units, one that grows a text by just the 64
+// bytes of the first room (SEMI by one more), and one just short of the 32767 an entry may grow to.
 const std::map<std::string, std::string>& Environment() {
   static const std::map<std::string, std::string> kVariables = {
-      {"DOCS", "C:\\Users\\me"}, {"E", ""},          {"SP", " \t"},
-      {"SEMI", ";x"},            {"PCT", "%DOCS%"}, {"WIDE", "\xF0\x9F\x98\x80\xC3\xA9"},
-      {"BIG", std::string(32760, 'x')}};
+      {"DOCS", "C:\\Users\\me"},      {"E", ""},          {"SP", " \t"},
+      {"SEMI", "; x.txt"},            {"PCT", "%DOCS%"}, {"WIDE", "\xF0\x9F\x98\x80\xC3\xA9"},
+      {"MID", std::string(69, 'm')}, {"BIG", std::string(32760, 'x')}};
   return kVariables;
 }
 // The fake stops expanding past 1 MiB.
