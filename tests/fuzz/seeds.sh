@@ -179,6 +179,8 @@ run bad-verb-on-linux 128 '' '' 'x.exe /V:print /L:l.txt' 'a\r\n'
 # mark that comes of expanding, two-unit characters, and the 32767 bound from either side.
 run expand-entries 0 '' '' 'x.exe /I /N /L:l.txt' \
   '%DOCS%\\a.txt\r\n%docs%\\b\r\n%unset%\\c%DOCS%\r\n100%.txt\r\n%%\r\n%E%%SP%\r\n%PCT%\r\n%WIDE%\r\n%SEMI%\r\n'
+# The first room is the text and 64 bytes: MID grows a text by just that, SEMI by one more.
+run expand-room 0 '' '' 'x.exe /I /N /L:l.txt' '%MID%\r\n%MID%%SEMI%\r\n'
 run expand-values 0 '' '' 'x.exe /I /X:%DOCS%\\v.exe /B:-%docs% /E:%U% /D:%DOCS% /L:%DOCS%\\l.txt /O:%DOCS%\\r.log' 'a\r\n'
 run expand-without-list 0 '' '' 'x.exe /I /B:%SP% /L:%E%' ''
 run expand-empty-program 0 '' '' 'x.exe /I /X:%E% /L:l.txt' 'a.txt\r\n'
@@ -192,6 +194,7 @@ run expand-value-refused-quietly 0 '' '' 'x.exe /Q /I /O:%BIG%%WIDE%%WIDE%%WIDE%
 run expand-linux 128 '' '' 'x.exe /I /N /L:l.txt' '%docs%\r\n%DOCS%\r\n'
 # /K: ; and # as the line starts, after its blanks; not inside quotes or later
 run comments 0 '' '' 'x.exe /K /X:v.exe /L:l.txt' ';x\r\n  \t# y\r\n"#1 agenda.txt"\r\nz;#\r\n'
+run comments-expanded 0 '' '' 'x.exe /I /K /P:0,1 /X:v.exe /L:l.txt' '#%DOCS%\r\n%SEMI%\r\n%E%\r\na\r\n'
 run comments-unset 0 '' '' 'x.exe /X:v.exe /L:l.txt' ';x\r\n#y\r\n'
 # /P: a first pause before the first entry that is no comment; none under /N; its refusals
 run pause-first 0 '' '' 'x.exe /K /P:1,2.5 /X:v.exe /W /L:l.txt' '; first\r\na\r\nb\r\n'
