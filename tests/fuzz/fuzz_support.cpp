@@ -80,6 +80,7 @@ ListScript TakeListScript(InputCursor& input) {
                                           {ListCoding::kCodePage, platform::kCodePageOem}};
   ListScript script;
   uint8_t flags = input.Byte();
+  script.flags = flags;
   script.open_fails = flags & 1;
   script.open_error = kOpenErrors[(flags >> 1) & 3];
   script.close_fails = flags & 8;
@@ -475,6 +476,46 @@ std::string ModelEntryPath(const std::string& entry) {
   const std::string t = ModelTrim(entry);
   if (t.size() < 2 || t.front() != '"' || t.back() != '"') return t;
   return ModelTrim(t.substr(1, t.size() - 2));
+}
+
+std::string ModelEntryFile(const std::string& entry) {
+  const std::string t = ModelEntryPath(entry);
+  if (t.empty() || (t.front() != '"' && t.back() != '"')) return t;
+  return ModelTrim(t.front() == '"' ? t.substr(1) : t.substr(0, t.size() - 1));
+}
+
+// Up to the last backslash or slash, which stays only as a root's (\, /, C:\).
+std::string ModelFolderPart(const std::string& path) {
+  const size_t last = path.find_last_of("\\/");
+  if (last == std::string::npos) return "";
+  const bool root = last == 0 || (last == 2 && path[1] == ':');
+  return path.substr(0, root ? last + 1 : last);
+}
+
+// No folder for a URL (a letter, then letters, digits, +, - or ., then a colon), a shell
+// namespace (::), or a UNC path without a backslash after its share.
+std::string ModelOwnFolder(const std::string& file) {
+  const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  const size_t scheme_end = file.find_first_not_of(std::string(kLetters) + "0123456789+-.");
+  const bool url = file.find_first_of(kLetters) == 0 && scheme_end != std::string::npos &&
+                   scheme_end > 1 && file[scheme_end] == ':';
+  if (url || file.rfind("::", 0) == 0) return "";
+  if (file.rfind("\\\\", 0) == 0) {
+    size_t separators = 0;  // each run of backslashes after the server's name counts once
+    for (size_t i = 2; i < file.size(); ++i) separators += file[i] == '\\' && file[i - 1] != '\\';
+    if (separators < 2) return "";
+  }
+  return ModelFolderPart(file);
+}
+
+size_t ModelUtf16Length(const std::string& s) {
+  size_t units = 0;
+  for (size_t at = 0; at < s.size();) {
+    const ModelCharacter c = ModelUtf8Step(s, at, s.size() - at);
+    units += c.valid ? (c.length == 4 ? 2 : 1) : c.length;
+    at += c.length;
+  }
+  return units;
 }
 
 std::string ModelDirectory(const std::string& path) {

@@ -47,13 +47,15 @@ class InputCursor {
 
 // How the list file behaves. Encoded as a flags byte, a count byte and that many read bytes:
 //   flags bit 0: the open fails, with code {2, 3, 5, 32}[bits 1-2]; bit 3: the close fails (6);
-//   bits 4-6: the encoding the list_reader target forces (the run takes /C: instead), one of
-//   detect, UTF-8, UTF-16LE, UTF-16BE, and the fake's code pages 850, 1252, ANSI and OEM;
+//   bits 4-6: the encoding the list_reader target forces (the run takes /C: instead, and reads
+//   the bits its own way), one of detect, UTF-8, UTF-16LE, UTF-16BE, and the fake's code pages
+//   850, 1252, ANSI and OEM;
 //   bit 7: the run target follows the Linux port's command-line conventions.
 //   read byte 240 to 255: the read fails with a code from a fixed table (109 among them);
 //   any other byte b: the read brings b % 129 bytes of the content (0: the physical end).
 // After the scripted reads the rest of the content comes in reads of 128, then the end.
 struct ListScript {
+  uint8_t flags = 0;
   bool open_fails = false;
   uint32_t open_error = 0;
   bool close_fails = false;
@@ -110,6 +112,10 @@ bool ModelBlank(uint32_t c);
 std::string ModelTrim(const std::string& s);
 std::string ModelQuote(const std::string& entry, bool double_trailing_backslashes = false);
 std::string ModelEntryPath(const std::string& entry);
+std::string ModelEntryFile(const std::string& entry);  // a lone quote at either end off too
+std::string ModelFolderPart(const std::string& path);
+std::string ModelOwnFolder(const std::string& file);
+size_t ModelUtf16Length(const std::string& s);  // an ill-formed step's bytes one unit each
 std::string ModelDirectory(const std::string& path);
 bool ModelFullPath(const std::string& path);
 

@@ -125,7 +125,7 @@ run options-without-list 0 '' '' 'x.exe /X:prog.exe / - /B' ''
 run named-program 0 '' '' 'x.exe /X:viewer.exe /B:-r /L:files.txt /E:-z' "$docs"
 run documents 0 '' '' 'x.exe -l:files.txt' "$docs"
 run no-wait 0 '' '08 10 00' 'x.exe /L:files.txt /W' "$docs\r\nthird\r\n"
-run unknown-and-repeated 0 '' '' 'x.exe /Q:anything /L:a.txt /L:b.txt /A:x /1:x /\xe9:x' "$docs"
+run unknown-and-repeated 0 '' '' 'x.exe /Q:anything /L:a.txt /L:b.txt /Z:x /1:x /\xe9:x' "$docs"
 run e-text-with-blank 0 '' '' 'x.exe "/E: -z" /L:l.txt' 'a b.txt\r\n'
 run quoted-blank-argument 0 '' '' 'x.exe " " /L:l.txt' 'a\r\n'
 run associated 0 '' '01 00 0a 03 05 07 0e' 'x.exe /B:-p /L:l.txt' \
@@ -172,6 +172,80 @@ run start-control 0 '' '01 00' 'x.exe /V:print /S:Min /D /P:0.25 /E:-z /L:l.txt'
 run start-control-preview 0 '' '' 'x.exe /N /D:C:\\w /S:011 /X:v.exe /L:l.txt' 'a\r\n'
 run bad-values 0 '' '' 'x.exe /T:1.2345 /S:12 /P:-1 /O: /L:l.txt' 'a\r\n'
 run bad-verb-on-linux 128 '' '' 'x.exe /V:print /L:l.txt' 'a\r\n'
+# Log-on lists. Every run meets the same variables, processes and program files (run_fuzzer.cpp).
+# Outcome bytes for the shell answers past the first four: 40 48 50 58 80 88 90 (hInstApp 26 to
+# 32 and no code), 98 (hInstApp 5), c0 (1223), c8 (193), d0 (3 beside hInstApp 31), d8 (hInstApp 33).
+# /I: entries, then option values; unset names, lone %, an empty value, blanks only, a comment
+# mark that comes of expanding, two-unit characters, and the 32767 bound from either side.
+run expand-entries 0 '' '' 'x.exe /I /N /L:l.txt' \
+  '%DOCS%\\a.txt\r\n%docs%\\b\r\n%unset%\\c%DOCS%\r\n100%.txt\r\n%%\r\n%E%%SP%\r\n%PCT%\r\n%WIDE%\r\n%SEMI%\r\n'
+# The first room is the text and 64 bytes: MID grows a text by just that, SEMI by one more.
+run expand-room 0 '' '' 'x.exe /I /N /L:l.txt' '%MID%\r\n%MID%%SEMI%\r\n'
+run expand-values 0 '' '' 'x.exe /I /X:%DOCS%\\v.exe /B:-%docs% /E:%U% /D:%DOCS% /L:%DOCS%\\l.txt /O:%DOCS%\\r.log' 'a\r\n'
+run expand-without-list 0 '' '' 'x.exe /I /B:%SP% /L:%E%' ''
+run expand-empty-program 0 '' '' 'x.exe /I /X:%E% /L:l.txt' 'a.txt\r\n'
+run expand-too-long 0 '' '' 'x.exe /I /K /Q /X:v.exe /O:r.log /L:l.txt' \
+  '#\r\n%BIG%\\123456\r\n%BIG%\\1234567\r\n%BIG%%WIDE%%WIDE%%WIDE%\r\n%BIG%\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\r\n%BIG%\xf0\x9f\x98\x80\xf0\x9f\x98\x80\xf0\x9f\x98\x80\xf0\x9f\x98\x80\r\n'
+run expand-too-long-told 0 '' '' 'x.exe /I /N /V:print /E:-p /L:l.txt' '%BIG%%BIG%\\\r\nb\r\n'
+run expand-too-long-shown 0 '' '' 'x.exe /I /O:r.log /L:l.txt' '%BIG%%BIG%\r\nb\r\n'
+run expand-past-bound 0 '' '' 'x.exe /I /X:v.exe /L:l.txt' "$(repeat _ 33 | sed 's/_/%BIG%/g')\r\n"
+run expand-value-refused 0 '' '' 'x.exe /I /B:%BIG%%BIG% /L:l.txt' 'a\r\n'
+run expand-value-refused-quietly 0 '' '' 'x.exe /Q /I /O:%BIG%%WIDE%%WIDE%%WIDE%%WIDE% /L:l.txt' 'a\r\n'
+run expand-linux 128 '' '' 'x.exe /I /N /L:l.txt' '%docs%\r\n%DOCS%\r\n'
+# /K: ; and # as the line starts, after its blanks; not inside quotes or later
+run comments 0 '' '' 'x.exe /K /X:v.exe /L:l.txt' ';x\r\n  \t# y\r\n"#1 agenda.txt"\r\nz;#\r\n'
+run comments-expanded 0 '' '' 'x.exe /I /K /P:0,1 /X:v.exe /L:l.txt' '#%DOCS%\r\n%SEMI%\r\n%E%\r\na\r\n'
+run comments-unset 0 '' '' 'x.exe /X:v.exe /L:l.txt' ';x\r\n#y\r\n'
+# /P: a first pause before the first entry that is no comment; none under /N; its refusals
+run pause-first 0 '' '' 'x.exe /K /P:1,2.5 /X:v.exe /W /L:l.txt' '; first\r\na\r\nb\r\n'
+run pause-first-only 0 '' '' 'x.exe /P:0,30 /X:v.exe /L:l.txt' 'a\r\nb\r\n'
+run pause-first-preview 0 '' '' 'x.exe /N /P:1,2 /X:v.exe /L:l.txt' 'a\r\n'
+run pause-refused 0 '' '' 'x.exe /P:1,2,3 /L:l.txt' 'a\r\n'
+run pause-refused-empty-first 0 '' '' 'x.exe /P:,5 /L:l.txt' 'a\r\n'
+run pause-refused-empty-second 0 '' '' 'x.exe /P:1, /L:l.txt' 'a\r\n'
+# /R: tries until one is not refused, quiet but the last; a code no wait mends ends them, with one
+# more try for the box unless /Q; the lookup is made again each time
+run retries 0 '' '08 08 00' 'x.exe /R:2,1.5 /O:r.log /X:v.exe /L:l.txt' 'a\r\nb\r\n'
+run retries-spent 0 '' '08 98 d0' 'x.exe /Q /R:0002 /O:r.log /X:v.exe /L:l.txt' 'a\r\n'
+run retries-final 0 '' '18 48' 'x.exe /R:3,0 /O:r.log /X:v.exe /L:l.txt' 'a\r\n'
+run retries-final-quiet 0 '' 'c0 c8' 'x.exe /Q /R:3 /O:r.log /X:v.exe /L:l.txt' 'a\r\nb\r\n'
+run retries-lookup 0 '' '08 01' 'x.exe /R:1,0 /E:-p /L:l.txt' 'a.foo\r\n'
+run retries-refused 0 '' '' 'x.exe /R:101 /L:l.txt' 'a\r\n'
+run retries-refused-pause 0 '' '' 'x.exe /R:2,3600.001 /L:l.txt' 'a\r\n'
+run retries-refused-empty 0 '' '' 'x.exe /Q /R: /L:l.txt' 'a\r\n'
+run old-codes 0 '' '40 48 50 58 80 88 90 98 d0 d8' 'x.exe /Q /O:r.log /X:v.exe /L:l.txt' \
+  'a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj\r\n'
+# /A: by name without a folder, else by the image path made full; our own session only
+deep="C:\\\\$(repeat d 800)\\\\deep.exe"
+run already-running 0 '' '' 'x.exe /A /P:1 /O:r.log /L:l.txt' \
+  "x.txt\r\nnotepad.exe\r\n\"C:\\\\Windows\\\\NOTEPAD.exe\"\r\nC:\\\\Other\\\\tool.exe\r\nC:\\\\work\\\\tool.exe\r\nsub\\\\..\\\\tool.exe\r\ntool.exe\r\nC:\\\\gone\\\\tool.exe\r\ntool\r\n$deep\r\n"
+run already-running-linux 128 '' '' 'x.exe /A /D /O:r.log /L:l.txt' \
+  'TOOL\r\ntool\r\nbin/tool\r\n/usr/bin/tool\r\n'
+run already-running-folder 0 '' '' 'x.exe /A /D:C:\\work /N /L:l.txt' 'tool.exe\r\n'
+run running-refused 0 '' '' 'x.exe /A /X:v.exe /L:l.txt' 'a\r\n'
+run running-refused-quietly 0 '' '' 'x.exe /Q /E:-p -a /L:l.txt' 'a\r\n'
+# /D alone: each entry's own folder, a relative entry made full; none for a URL, a namespace
+# or a short UNC path. /D: with nothing is refused; /D:<folder> is where a relative one is looked up.
+run entry-folders 0 '' '' 'x.exe /D /N /X:v.exe /L:l.txt' \
+  'sub dir\\d.txt"\r\n"C:\\docs\\sub dir\\x\r\nhttp://example.invalid/x/y.txt\r\n::{20D04FE0}\\C:\\\r\n\\\\srv\\a.txt\r\n\\\\srv\\share\\f.txt\r\n\\\\\\\\srv\\s\\f\r\nab:c\\d\r\na:b\\c\r\n1a:\\b\r\n'
+run entry-folders-lookup 0 '' '01 01' 'x.exe /D /E:-p /L:l.txt' 'sub\\d.txt\r\nd.txt\r\n'
+run folder-lookup 0 '' '01' 'x.exe "/D:C:\\d dir" /E:-p /L:l.txt' 'd.txt\r\n'
+run folder-refused 0 '' '' 'x.exe /D: /L:l.txt' 'a\r\n'
+run folder-refused-letter 0 '' '' 'x.exe /Dx /L:l.txt' 'a\r\n'
+# The run log's edges (flags 16: it is the list; 32: its last line is torn; 64: it cannot be opened)
+run log-is-list 16 '' '' 'x.exe /O:l.txt /L:l.txt' 'a\r\n'
+run log-is-list-quiet 16 '' '' 'x.exe /O:l.txt /Q /L:l.txt' 'a\r\n'
+run log-torn 32 '' '' 'x.exe /O:r.log /L:l.txt' 'a\r\n'
+run log-open-fails 64 '' '' 'x.exe /O:no\\r.log /L:l.txt' 'a\r\n'
+# /Q: never the usage box, wherever it stands
+run quiet-plain-before 0 '' '' 'x.exe readme.txt /Q' ''
+run quiet-without-list 0 '' '' 'x.exe -q' ''
+run quiet-refusal 0 '' '' 'x.exe /Q /T:abc /L:l.txt' 'a\r\n'
+# Fields stay one line of UTF-8: control characters as blanks, other bytes as U+FFFD
+run preview-controls 0 '' '' 'x.exe /N /X:v.exe /B:\xff\x01 /D:\x7f\xc3 /L:l.txt' 'a\tb\r\nx\ny\r\n'
+# Linux documents that are programs start as themselves, with no parameters
+run program-files 128 '' '' 'x.exe /N /L:l.txt' 'tool\r\n"bin/tool"\r\nreadme.txt\r\n'
+run program-files-started 128 '' '08' 'x.exe /R:1,0 /O:r.log /D /L:l.txt' 'bin/tool\r\ntool\r\n'
 
 # ----- text: operation bytes (text_fuzzer.cpp); texts grown past the inline room, then moved,
 # copied, joined and cut
