@@ -131,6 +131,7 @@ void StartEntry(ListRun* run, unsigned long long line_number, const Text& entry)
     settings.quiet = run->settings.quiet || tries_left > 0;
     const platform::LocalTime asked = Now(*run);
     const StartOutcome outcome = StartInstance(request, settings);
+    ForgetRunningProcesses();
     const bool refused = outcome.result == StartResult::kFailed;
     const bool again = refused && tries_left > 0 && !platform::FailureIsFinal(outcome.code);
     // A failure no wait can mend, met on a quiet try, is made once more for the shell's box; but
@@ -178,6 +179,7 @@ void RunList() {
     OpenRunLog(LogFile.value);
   }
   PrepareShell(run.settings);
+  ForgetRunningProcesses();  // none walked yet
   bool first = true;
   Text line, expanded;
   for (;;) {

@@ -11,6 +11,10 @@
 // none is. A file without a folder part (notepad.exe) matches any image of that name; any other
 // is made full (from folder when not empty), with long names and links resolved, and matches
 // that very image. A file that is not there matches nothing.
+// Entries that follow one another with nothing started between them look at one walk of the
+// processes; once corvane has started something, the next looks afresh.
 uint32_t RunningProcessOf(const Text& file, const Text& folder);
+// After each start: what runs has changed.
+void ForgetRunningProcesses();
 
 #endif  // CORVANE_LAUNCH_RUNNING_PROGRAM_H_

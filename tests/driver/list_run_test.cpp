@@ -528,6 +528,11 @@ TEST_F(ListRunTest, ProgramsThatAlreadyRun) {
     EXPECT_NE(std::string::npos, lines[1].find("\t" + result + "\topen\t")) << c.entry << lines[1];
     EXPECT_EQ(c.running ? 0 : 1, std::count(Calls().begin(), Calls().end(), "Sleep(1000)")) << c.entry;
   }
+  // Entries with nothing started between them share one walk; a start makes the next look afresh.
+  Restart().processes = processes;
+  SkipRunning = true;
+  RunListOf("notepad.exe\r\nprobe.exe\r\nx.txt\r\nnotepad.exe\r\n");
+  EXPECT_EQ(2, std::count(Calls().begin(), Calls().end(), "Processes()"));
 }
 
 // On Linux a document entry that is a program is started as one, with no parameters: xdg-open

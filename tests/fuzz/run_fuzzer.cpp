@@ -337,9 +337,11 @@ class Model {
     for (uint32_t tried = 0;; ++tried) {
       const bool last = tried == retries_ || box_try;
       const Outcome outcome = Start(request, quiet_ || !last);
+      walked_ = false;  // what runs may have changed
       const bool refused = std::string(outcome.result) == "failed";
       const bool final = refused && std::count(std::begin(kFinalCodes), std::end(kFinalCodes), outcome.code);
-      if (!refused || last || (final && quiet_)) {
+      // A declined elevation prompt is not asked again for the box.
+      if (!refused || last || (final && (quiet_ || outcome.code == 1223))) {
         failed_ = failed_ || refused;
         return Log(line, outcome, request);
       }
@@ -412,7 +414,9 @@ class Model {
     }
     if (image.empty()) return 0;
     const std::string name = image.substr(image.find_last_of("\\/") + 1);
-    calls.push_back("Processes()");
+    // One walk serves the entries up to the next start.
+    if (!walked_) calls.push_back("Processes()");
+    walked_ = true;
     for (const fake::Process& process : Processes()) {
       if (process.session != kOwnSession || !SameName(process.name, name)) continue;
       if (!by_name) Asked("ProcessImage(" + std::to_string(process.id) + ")", process.image.size());
@@ -643,6 +647,7 @@ class Model {
   size_t starts_ = 0;
   size_t lookups_ = 0;
   uintptr_t default_handle_ = 0x100;
+  bool walked_ = false;
 };
 
 }  // namespace

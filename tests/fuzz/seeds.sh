@@ -209,6 +209,7 @@ run retries 0 '' '08 08 00' 'x.exe /R:2,1.5 /O:r.log /X:v.exe /L:l.txt' 'a\r\nb\
 run retries-spent 0 '' '08 98 d0' 'x.exe /Q /R:0002 /O:r.log /X:v.exe /L:l.txt' 'a\r\n'
 run retries-final 0 '' '18 48' 'x.exe /R:3,0 /O:r.log /X:v.exe /L:l.txt' 'a\r\n'
 run retries-final-quiet 0 '' 'c0 c8' 'x.exe /Q /R:3 /O:r.log /X:v.exe /L:l.txt' 'a\r\nb\r\n'
+run retries-declined 0 '' 'c0 c0' 'x.exe /R:3 /O:r.log /X:v.exe /L:l.txt' 'a\r\n'
 run retries-lookup 0 '' '08 01' 'x.exe /R:1,0 /E:-p /L:l.txt' 'a.foo\r\n'
 run retries-refused 0 '' '' 'x.exe /R:101 /L:l.txt' 'a\r\n'
 run retries-refused-pause 0 '' '' 'x.exe /R:2,3600.001 /L:l.txt' 'a\r\n'
@@ -245,6 +246,8 @@ run quiet-refusal 0 '' '' 'x.exe /Q /T:abc /L:l.txt' 'a\r\n'
 run preview-controls 0 '' '' 'x.exe /N /X:v.exe /B:\xff\x01 /D:\x7f\xc3 /L:l.txt' 'a\tb\r\nx\ny\r\n'
 # Linux documents that are programs start as themselves, with no parameters
 run program-files 128 '' '' 'x.exe /N /L:l.txt' 'tool\r\n"bin/tool"\r\nreadme.txt\r\n'
+# /A: a walk serves the entries up to the next start
+run running-walk-shared 0 '' '' 'x.exe /A /O:r.log /L:l.txt' 'notepad.exe\r\nnotepad.exe\r\nx.txt\r\nnotepad.exe\r\n'
 run program-files-started 128 '' '08' 'x.exe /R:1,0 /O:r.log /D /L:l.txt' 'bin/tool\r\ntool\r\n'
 
 # ----- text: operation bytes (text_fuzzer.cpp); texts grown past the inline room, then moved,
