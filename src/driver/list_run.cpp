@@ -131,7 +131,7 @@ void StartEntry(ListRun* run, unsigned long long line_number, const Text& entry)
     settings.quiet = run->settings.quiet || tries_left > 0;
     const platform::LocalTime asked = Now(*run);
     const StartOutcome outcome = StartInstance(request, settings);
-    ForgetRunningProcesses();
+    if (outcome.result != StartResult::kFailed) ForgetRunningProcesses();
     const bool refused = outcome.result == StartResult::kFailed;
     const bool again = refused && tries_left > 0 && !platform::FailureIsFinal(outcome.code);
     // A failure no wait can mend, met on a quiet try, is made once more for the shell's box; but

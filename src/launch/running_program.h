@@ -14,7 +14,7 @@
 // Entries that follow one another with nothing started between them look at one walk of the
 // processes; once corvane has started something, the next looks afresh.
 uint32_t RunningProcessOf(const Text& file, const Text& folder);
-// After each start: what runs has changed.
+// After each start that started something: what runs has changed.
 void ForgetRunningProcesses();
 
 #endif  // CORVANE_LAUNCH_RUNNING_PROGRAM_H_

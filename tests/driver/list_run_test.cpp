@@ -528,10 +528,12 @@ TEST_F(ListRunTest, ProgramsThatAlreadyRun) {
     EXPECT_NE(std::string::npos, lines[1].find("\t" + result + "\topen\t")) << c.entry << lines[1];
     EXPECT_EQ(c.running ? 0 : 1, std::count(Calls().begin(), Calls().end(), "Sleep(1000)")) << c.entry;
   }
-  // Entries with nothing started between them share one walk; a start makes the next look afresh.
+  // Entries with nothing started between them share one walk (a refused start starts nothing); a
+  // start makes the next look afresh.
   Restart().processes = processes;
+  Fake().shell = {{false, nullptr, 2}};
   SkipRunning = true;
-  RunListOf("notepad.exe\r\nprobe.exe\r\nx.txt\r\nnotepad.exe\r\n");
+  RunListOf("notepad.exe\r\ngone.txt\r\nprobe.exe\r\nx.txt\r\nnotepad.exe\r\n");
   EXPECT_EQ(2, std::count(Calls().begin(), Calls().end(), "Processes()"));
 }
 

@@ -337,7 +337,7 @@ class Model {
     for (uint32_t tried = 0;; ++tried) {
       const bool last = tried == retries_ || box_try;
       const Outcome outcome = Start(request, quiet_ || !last);
-      walked_ = false;  // what runs may have changed
+      if (std::string(outcome.result) != "failed") walked_ = false;  // what runs may have changed
       const bool refused = std::string(outcome.result) == "failed";
       const bool final = refused && std::count(std::begin(kFinalCodes), std::end(kFinalCodes), outcome.code);
       // A declined elevation prompt is not asked again for the box.
