@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "driver/run.h"
 #include "driver/settings.h"
 #include "driver/start_options.h"
@@ -70,8 +72,7 @@ StartRequest RequestFor(const ListRun& run, const Text& entry_as_read, Text* fil
       platform::StartsAsProgram(ZeroTerminatedOf(*file), ZeroTerminatedOf(request.folder))) {
     // Started as it is, with no parameters; a bare name is the file here, not one on the PATH.
     request.direct = false;
-    bool slash = false;
-    for (size_t i = 1; i <= file->Length(); ++i) slash = slash || file->At(i) == '/';
+    const bool slash = std::memchr(file->Bytes(), '/', file->Length()) != nullptr;
     request.program = slash ? *file : JoinTexts({Text("./", 2), *file});
     return request;
   }
@@ -131,8 +132,8 @@ void StartEntry(ListRun* run, unsigned long long line_number, const Text& entry)
     settings.quiet = run->settings.quiet || tries_left > 0;
     const platform::LocalTime asked = Now(*run);
     const StartOutcome outcome = StartInstance(request, settings);
-    if (outcome.result != StartResult::kFailed) ForgetRunningProcesses();
     const bool refused = outcome.result == StartResult::kFailed;
+    if (!refused) ForgetRunningProcesses();
     const bool again = refused && tries_left > 0 && !platform::FailureIsFinal(outcome.code);
     // A failure no wait can mend, met on a quiet try, is made once more for the shell's box; but
     // a user who declined an elevation prompt would only be asked again, and has seen enough.

@@ -125,6 +125,20 @@ void ChildDefaults(sigset_t* defaults) {
 
 void SetLastErrorCode(uint32_t code) { last_error = code; }
 
+std::string InFolder(const char* path, const char* folder) {
+  if (!folder || !*folder || *path == '/') return path;
+  return std::string(folder) + "/" + path;
+}
+
+bool IsExecutableFile(const char* path) {
+  struct stat info;
+  return stat(path, &info) == 0 && S_ISREG(info.st_mode) && access(path, X_OK) == 0;
+}
+
+bool IsDesktopEntry(const std::string& path) {
+  return path.size() >= 8 && path.compare(path.size() - 8, 8, ".desktop") == 0;
+}
+
 // The child sees only the standard descriptors, as a program the shell starts inherits no
 // handles, and gets back the signal defaults that corvane itself gave up.
 bool Spawn(const std::vector<std::string>& words, const char* folder, bool quiet, void** process,
@@ -332,12 +346,8 @@ bool ExpandVariables(const char* text, char* out, size_t room, size_t* needed) {
 
 // An executable regular file; a desktop entry marked executable is still the launcher's to run.
 bool StartsAsProgram(const char* file, const char* folder) {
-  const std::string path =
-      *folder && *file != '/' ? std::string(folder) + "/" + file : std::string(file);
-  const size_t length = path.size();
-  if (length >= 8 && path.compare(length - 8, 8, ".desktop") == 0) return false;
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+  const std::string path = posix::InFolder(file, folder);
+  return !posix::IsDesktopEntry(path) && posix::IsExecutableFile(path.c_str());
 }
 
 uint32_t LastErrorCode() { return last_error; }

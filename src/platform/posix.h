@@ -33,6 +33,12 @@ bool Spawn(const std::vector<std::string>& words, const char* folder, bool quiet
            int* error);
 // The signals whose defaults a started program gets back.
 void ChildDefaults(sigset_t* defaults);
+// A relative path as seen from folder (null or empty: the current folder).
+std::string InFolder(const char* path, const char* folder);
+// A regular file the user may execute: what a process can run as its image.
+bool IsExecutableFile(const char* path);
+// A desktop entry (.desktop), which its launcher runs rather than the kernel.
+bool IsDesktopEntry(const std::string& path);
 // Sets the start's failure code; unless the request asks for quiet, also reports it. Always false.
 bool StartFailed(const ShellExecuteRecord* record, int code, const char* doing,
                  const std::string& subject, const char* why);

@@ -167,14 +167,11 @@ bool OpenDocument(ShellExecuteRecord* record, std::string target) {
   // A local file is checked here: xdg-open would only fail later, out of corvane's sight. A URL
   // is xdg-open's to tell.
   if (!HasUrlScheme(Text(target.data(), target.size()))) {
-    std::string path = target;
-    if (folder && !path.empty() && path[0] != '/') path = std::string(folder) + "/" + path;
+    const std::string path = InFolder(target.c_str(), folder);
     struct stat info;
     if (stat(path.c_str(), &info) != 0)
       return StartFailed(record, errno, "open", target, strerror(errno));
-    const size_t length = path.size();
-    if (S_ISREG(info.st_mode) && length >= 8 && path.compare(length - 8, 8, ".desktop") == 0)
-      return LaunchDesktopEntry(record, path);
+    if (S_ISREG(info.st_mode) && IsDesktopEntry(path)) return LaunchDesktopEntry(record, path);
     if (S_ISREG(info.st_mode) && !HasApplication(path.c_str()))
       return StartFailed(record, kNoAssociationError, "open", target, kNoAssociationMessage);
   }
@@ -193,8 +190,7 @@ bool OpenDocument(ShellExecuteRecord* record, std::string target) {
 // directory corvane passes for a full path is a Windows notion, and not needed here.
 uintptr_t FindAssociatedExecutable(const char* file, const char* directory, char* result) {
   looked_up.clear();
-  const std::string path =
-      *file != '/' && *directory ? std::string(directory) + "/" + file : std::string(file);
+  const std::string path = posix::InFolder(file, directory);
   struct stat info;
   if (!*file || stat(path.c_str(), &info) != 0) return kFileNotFound;
   std::vector<std::string> words = DefaultCommandFor(path.c_str());

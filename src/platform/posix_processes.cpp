@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/platform.h"
+#include "platform/posix.h"
 
 namespace platform {
 namespace {
@@ -73,21 +74,9 @@ size_t ProcessImage(uint32_t process_id, char* out, size_t room) {
 // realpath: with a merged /usr, /bin/sleep runs as /usr/bin/sleep. A file that is no executable
 // (a document) is no image, and spares the walk of every process.
 size_t ImagePath(const char* path, const char* folder, char* out, size_t room) {
-  char joined[PATH_MAX];
-  if (*path != '/' && *folder) {
-    if (snprintf(joined, sizeof joined, "%s/%s", folder, path) >= static_cast<int>(sizeof joined))
-      return 0;
-    path = joined;
-  }
-  char* real = realpath(path, nullptr);
-  struct stat info;
-  if (real && (stat(real, &info) != 0 || !S_ISREG(info.st_mode) || access(real, X_OK) != 0)) {
-    free(real);
-    real = nullptr;
-  }
-  if (!real) return 0;
-  const size_t length = strlen(real);
-  if (length <= room) memcpy(out, real, length);
+  char* real = realpath(posix::InFolder(path, folder).c_str(), nullptr);
+  const size_t length = real && posix::IsExecutableFile(real) ? strlen(real) : 0;
+  if (length > 0 && length <= room) memcpy(out, real, length);
   free(real);
   return length;
 }
