@@ -31,8 +31,6 @@ struct ListRun {
   bool any_failed = false;
 };
 
-bool IsRooted(const Text& path) { return IsFullPath(path) || path.At(1) == '/'; }
-
 // A relative path made full from the current folder; as it is when that cannot be done.
 Text MadeFull(const Text& path) {
   Text full = FilledText(260, [&path](char* out, size_t room) {
@@ -62,7 +60,7 @@ StartRequest RequestFor(const ListRun& run, const Text& entry_as_read, Text* fil
     // A program started in the entry's own folder would look for the relative entry there
     // again: the entry goes to it made full.
     const Text folder = OwnFolderPart(*file);
-    if (!folder.Empty() && !IsRooted(folder)) entry = *file = MadeFull(*file);
+    if (!folder.Empty() && !IsRootedPath(folder)) entry = *file = MadeFull(*file);
     request.folder = OwnFolderPart(*file);
   }
   if (run.lookup) ExeFile = LookupAssociatedProgram(entry, request.folder);

@@ -38,8 +38,10 @@ void ForgetRunningProcesses() { walked_since_start = false; }
 
 uint32_t RunningProcessOf(const Text& file, const Text& folder) {
   const bool by_name = FolderPart(file).Empty();
-  const Text image = by_name ? file : FilledText(platform::kPathRoom, [&](char* out, size_t room) {
-    return platform::ImagePath(ZeroTerminatedOf(file), ZeroTerminatedOf(folder), out, room);
+  // Relative to the folder the program would start in; a slash joins on Windows too.
+  const Text path = folder.Empty() || IsRootedPath(file) ? file : JoinTexts({folder, Text("/", 1), file});
+  const Text image = by_name ? file : FilledText(platform::kPathRoom, [&path](char* out, size_t room) {
+    return platform::ImagePath(ZeroTerminatedOf(path), out, room);
   });
   if (image.Empty()) return 0;
   const char* name = FileNameOf(image);

@@ -247,11 +247,11 @@ size_t ProcessImage(uint32_t process_id, char* out, size_t room) {
   return 0;
 }
 
-size_t ImagePath(const char* path, const char* folder, char* out, size_t room) {
-  fake::Record("ImagePath(" + fake::Quoted(path) + ", " + fake::Quoted(folder) + ")");
+size_t ImagePath(const char* path, char* out, size_t room) {
+  fake::Record("ImagePath(" + fake::Quoted(path) + ")");
   std::string full = path;
   const bool rooted = full[0] == '\\' || (full.size() > 1 && full[1] == ':');
-  if (!rooted) full = (*folder ? std::string(folder) : state.current_folder) + "\\" + full;
+  if (!rooted) full = state.current_folder + "\\" + full;
   if (state.missing_files.count(full)) return 0;
   if (full.size() <= room) std::memcpy(out, full.data(), full.size());
   return full.size();

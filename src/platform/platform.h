@@ -150,11 +150,11 @@ uint32_t OwnSession();
 // QueryFullProcessImageNameW, with long names (Linux: what /proc/<pid>/exe links to): the bytes
 // the path needs, written to out only when they fit in room; 0 when it cannot be told.
 size_t ProcessImage(uint32_t process_id, char* out, size_t room);
-// A file's path as a process image would give it: made full (from folder when that is not empty
-// and the path is relative), with long names (Linux: every link resolved). The bytes needed,
-// written to out only when they fit in room; 0 when it cannot be made (no such file, say; on
-// Linux also a file that is not executable, which no process runs).
-size_t ImagePath(const char* path, const char* folder, char* out, size_t room);
+// A file's path as a process image would give it: made full from the current folder, with long
+// names (Linux: every link resolved). The bytes needed, written to out only when they fit in
+// room; 0 when it cannot be made (no such file, say; on Linux also a file that is not
+// executable, which no process runs).
+size_t ImagePath(const char* path, char* out, size_t room);
 // Whether two file names or paths are the same to the file system: Windows ignores letter case.
 bool SameFileName(const char* a, const char* b);
 // Whether the shell would start a document entry as a program of its own that corvane must

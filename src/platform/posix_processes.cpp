@@ -73,8 +73,8 @@ size_t ProcessImage(uint32_t process_id, char* out, size_t room) {
 
 // realpath: with a merged /usr, /bin/sleep runs as /usr/bin/sleep. A file that is no executable
 // (a document) is no image, and spares the walk of every process.
-size_t ImagePath(const char* path, const char* folder, char* out, size_t room) {
-  char* real = realpath(posix::InFolder(path, folder).c_str(), nullptr);
+size_t ImagePath(const char* path, char* out, size_t room) {
+  char* real = realpath(path, nullptr);
   const size_t length = real && posix::IsExecutableFile(real) ? strlen(real) : 0;
   if (length > 0 && length <= room) memcpy(out, real, length);
   free(real);

@@ -440,25 +440,14 @@ size_t ProcessImage(uint32_t process_id, char* out, size_t room) {
   return needed;
 }
 
-size_t ImagePath(const char* path, const char* folder, char* out, size_t room) {
-  Wide wide_path(path), wide_folder(folder);
-  wchar_t* joined = static_cast<wchar_t*>(
-      AllocateOrEnd((wcslen(wide_path.get()) + wcslen(wide_folder.get()) + 2) * sizeof(wchar_t)));
-  joined[0] = 0;
-  const wchar_t* p = wide_path.get();
-  const bool rooted = p[0] == L'\\' || p[0] == L'/' || (p[0] && p[1] == L':');
-  if (!rooted && *folder) {
-    wcscpy(joined, wide_folder.get());
-    wcscat(joined, L"\\");
-  }
-  wcscat(joined, p);
+size_t ImagePath(const char* path, char* out, size_t room) {
+  Wide wide_path(path);
   wchar_t* full = static_cast<wchar_t*>(AllocateOrEnd(32768 * sizeof(wchar_t)));
-  DWORD count = GetFullPathNameW(joined, 32768, full, nullptr);
+  DWORD count = GetFullPathNameW(wide_path.get(), 32768, full, nullptr);
   size_t needed = 0;
   if (count > 0 && count < 32768 && GetFileAttributesW(full) != INVALID_FILE_ATTRIBUTES)
     needed = LongUtf8(full, out, room);
   std::free(full);
-  std::free(joined);
   return needed;
 }
 

@@ -22,6 +22,8 @@ bool IsFullPath(const Text& path) {
   return first == '\\' || (first >= 'A' && first <= 'Z' && path.At(2) == ':');
 }
 
+bool IsRootedPath(const Text& path) { return IsFullPath(path) || path.At(1) == '/'; }
+
 Text EntryPath(const Text& entry) {
   Text t = TrimBlanks(entry);
   const size_t n = t.Length();

@@ -11,6 +11,9 @@ Text DirectoryPart(const Text& path);
 // Starts with a drive letter and a colon, or with a backslash: not relative to the current
 // folder (a drive's own current folder aside).
 bool IsFullPath(const Text& path);
+// A full path, or one that starts with a slash (Linux's, or Windows' written with slashes): not
+// relative to the current folder.
+bool IsRootedPath(const Text& path);
 // The file an entry names, as the shell would take it from the quoted entry: trimmed, then one
 // pair of double quotes taken off where the trimmed entry both starts and ends with one (and is
 // at least two characters), then trimmed again:

@@ -406,11 +406,14 @@ class Model {
     const bool by_name = ModelFolderPart(file).empty();
     std::string image = file;
     if (!by_name) {
-      // The fake makes a relative path full from the folder, or its current one.
-      const bool rooted = file[0] == '\\' || (file.size() > 1 && file[1] == ':');
-      image = rooted ? file : (folder.empty() ? "C:\\work" : folder) + "\\" + file;
+      // Joined to the start folder with a slash; the fake makes the rest full from its current
+      // folder.
+      const bool rooted = ModelFullPath(file) || file[0] == '/';
+      const std::string path = folder.empty() || rooted ? file : folder + "/" + file;
+      const bool full = path[0] == '\\' || (path.size() > 1 && path[1] == ':');
+      image = full ? path : "C:\\work\\" + path;
       if (image == kMissingFile) image.clear();
-      Asked("ImagePath(" + QuotedCall(file) + ", " + QuotedCall(folder) + ")", image.size());
+      Asked("ImagePath(" + QuotedCall(path) + ")", image.size());
     }
     if (image.empty()) return 0;
     const std::string name = image.substr(image.find_last_of("\\/") + 1);

@@ -222,7 +222,7 @@ run already-running 0 '' '' 'x.exe /A /P:1 /O:r.log /L:l.txt' \
   "x.txt\r\nnotepad.exe\r\n\"C:\\\\Windows\\\\NOTEPAD.exe\"\r\nC:\\\\Other\\\\tool.exe\r\nC:\\\\work\\\\tool.exe\r\nsub\\\\..\\\\tool.exe\r\ntool.exe\r\nC:\\\\gone\\\\tool.exe\r\ntool\r\n$deep\r\n"
 run already-running-linux 128 '' '' 'x.exe /A /D /O:r.log /L:l.txt' \
   'TOOL\r\ntool\r\nbin/tool\r\n/usr/bin/tool\r\n'
-run already-running-folder 0 '' '' 'x.exe /A /D:C:\\work /N /L:l.txt' 'tool.exe\r\n'
+run already-running-folder 0 '' '' 'x.exe /A /D:C:\\work /O:r.log /L:l.txt' 'tool.exe\r\nsub\\tool.exe\r\n'
 run running-refused 0 '' '' 'x.exe /A /X:v.exe /L:l.txt' 'a\r\n'
 run running-refused-quietly 0 '' '' 'x.exe /Q /E:-p -a /L:l.txt' 'a\r\n'
 # /D alone: each entry's own folder, a relative entry made full; none for a URL, a namespace
