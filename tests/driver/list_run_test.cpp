@@ -398,28 +398,21 @@ Strings OutputLines(const Strings& calls) {
 // (as written) are no entries.
 TEST_F(ListRunTest, ExpandedEntriesAndComments) {
   struct Case {
-    bool expand, comments, any_case;
+    bool expand, comments;
     std::string list;
     Strings lines;
   };
-  const std::string list = "%DOCS%\\a.txt\r\n%unset%\\b\r\n100%.txt\r\n%docs%\\c\r\n";
   const Case cases[] = {
-      {true, false, true, list,
-       {"open\t\"C:\\Users\\me\\a.txt\"", "open\t\"%unset%\\b\"", "open\t\"100%.txt\"",
-        "open\t\"C:\\Users\\me\\c\""}},
-      {true, false, false, list,  // Linux: names as written
-       {"open\t\"C:\\Users\\me\\a.txt\"", "open\t\"%unset%\\b\"", "open\t\"100%.txt\"",
-        "open\t\"%docs%\\c\""}},
-      {false, false, true, "%DOCS%\\a.txt\r\n;x\r\n", {"open\t\"%DOCS%\\a.txt\"", "open\t\";x\""}},
-      {false, true, true, ";x\r\n  \t# y\r\n\"#1 agenda.txt\"\r\nz;#\r\n",
+      {true, false, "%DOCS%\\a.txt\r\n%unset%\\b\r\n",
+       {"open\t\"C:\\Users\\me\\a.txt\"", "open\t\"%unset%\\b\""}},
+      {false, false, "%DOCS%\\a.txt\r\n;x\r\n", {"open\t\"%DOCS%\\a.txt\"", "open\t\";x\""}},
+      {false, true, ";x\r\n  \t# y\r\n\"#1 agenda.txt\"\r\nz;#\r\n",
        {"open\t\"#1 agenda.txt\"", "open\t\"z;#\""}},
       // A comment is told as written; an entry that expands to nothing is a blank line.
-      {true, true, true, "%SEMI%\r\n%EMPTY%\r\n", {"open\t\";x\""}},
+      {true, true, "%SEMI%\r\n%EMPTY%\r\n", {"open\t\";x\""}},
   };
   for (const Case& c : cases) {
-    fake::State& fake = Restart();
-    fake.environment = {{"DOCS", "C:\\Users\\me"}, {"SEMI", ";x"}, {"EMPTY", " "}};
-    fake.names_in_any_case = c.any_case;
+    Restart().environment = {{"DOCS", "C:\\Users\\me"}, {"SEMI", ";x"}, {"EMPTY", " "}};
     Expand = c.expand;
     Comments = c.comments;
     Preview = true;
@@ -495,38 +488,31 @@ TEST_F(ListRunTest, RetriedStarts) {
 
 // /A: an entry whose program already runs in corvane's own session is not started, and waits for
 // no pause. Without a folder part an entry matches by name; else by the full image path, made
-// full first; both ignore letter case on Windows, not on Linux.
+// full first; both ignore letter case, as on Windows.
 TEST_F(ListRunTest, ProgramsThatAlreadyRun) {
   const std::vector<fake::Process> processes = {
       {7, 2, "probe.exe", "C:\\Tools\\probe.exe"},  // another user's
       {8, 1, "NOTEPAD.EXE", "C:\\Windows\\NOTEPAD.EXE"},
       {9, 1, "probe.exe", "C:\\work\\sub\\probe.exe"}};
-  struct Case {
-    const char* entry;
-    bool any_case;
-    uint32_t running;  // 0: started
+  const std::pair<const char*, uint32_t> cases[] = {  // the entry, and what runs it (0: started)
+      {"notepad.exe", 8},         {"\"C:\\Windows\\notepad.exe\"", 8}, {"C:\\Other\\notepad.exe", 0},
+      {"C:\\Tools\\probe.exe", 0}, {"sub\\probe.exe", 9},               {"C:\\gone\\probe.exe", 0},
+      {"probe.exe", 9},
   };
-  const Case cases[] = {
-      {"notepad.exe", true, 8},         {"notepad.exe", false, 0},
-      {"\"C:\\Windows\\notepad.exe\"", true, 8}, {"C:\\Other\\notepad.exe", true, 0},
-      {"C:\\Tools\\probe.exe", true, 0}, {"sub\\probe.exe", true, 9},
-      {"C:\\gone\\probe.exe", true, 0},  {"probe.exe", true, 9},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     fake::State& fake = Restart();
     fake.processes = processes;
-    fake.names_in_any_case = c.any_case;
     fake.missing_files = {"C:\\gone\\probe.exe"};
     SkipRunning = true;
     PauseTime = {true, T("1")};
     LogFile = {true, T("run.log")};
-    RunListOf("x.txt\r\n" + std::string(c.entry) + "\r\n");
+    RunListOf("x.txt\r\n" + std::string(c.first) + "\r\n");
     const Strings lines = LogLines(Calls());
-    ASSERT_EQ(2u, lines.size()) << c.entry;
+    ASSERT_EQ(2u, lines.size()) << c.first;
     const std::string result =
-        c.running ? "running\t0\t" + std::to_string(c.running) + "\t" : "started\t0\t260\t";
-    EXPECT_NE(std::string::npos, lines[1].find("\t" + result + "\topen\t")) << c.entry << lines[1];
-    EXPECT_EQ(c.running ? 0 : 1, std::count(Calls().begin(), Calls().end(), "Sleep(1000)")) << c.entry;
+        c.second ? "running\t0\t" + std::to_string(c.second) + "\t" : "started\t0\t260\t";
+    EXPECT_NE(std::string::npos, lines[1].find("\t" + result + "\topen\t")) << c.first << lines[1];
+    EXPECT_EQ(c.second ? 0 : 1, std::count(Calls().begin(), Calls().end(), "Sleep(1000)")) << c.first;
   }
   // Entries with nothing started between them share one walk (a refused start starts nothing); a
   // start makes the next look afresh.
@@ -566,10 +552,6 @@ TEST_F(ListRunTest, EntryFolders) {
       {"/x", "\"/x\"", "/"},
       {"a.txt", "\"a.txt\"", ""},
       {"http://example.invalid/x/y.txt", "\"http://example.invalid/x/y.txt\"", ""},
-      {"file:///C:/docs/a.txt", "\"file:///C:/docs/a.txt\"", ""},
-      {"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\C:\\",
-       "\"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\C:\\\\\"", ""},
-      {"\\\\srv\\a.txt", "\"\\\\srv\\a.txt\"", ""},
   };
   for (const Case& c : cases) {
     Restart();

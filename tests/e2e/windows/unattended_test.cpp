@@ -239,9 +239,8 @@ TEST_P(UnattendedRunning, IsNotStartedAgain) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, UnattendedRunning,
-    testing::Values(RunningRow{"full_path", "", "%s\\bin\\Already Running.exe", true},
-                    RunningRow{"file_name", "", "Already Running.exe", true},
-                    RunningRow{"other_letter_case", "", "%s\\BIN\\already RUNNING.EXE", true},
+    testing::Values(RunningRow{"full_path_in_other_letter_case", "",
+                               "%s\\BIN\\already RUNNING.EXE", true},
                     RunningRow{"bare_name_in_other_letter_case", "", "aLREADY rUNNING.exe", true},
                     // Made full from the start folder, not from the current one.
                     RunningRow{"relative_to_the_start_folder", "\"/D:%s\\bin\"",
